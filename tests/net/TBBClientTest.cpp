@@ -212,3 +212,17 @@ TEST(TBBClient, HandlerMayCloseDuringRead) {
     EXPECT_EQ(log.frames, QList<QByteArray>{"a"});
     EXPECT_FALSE(client.Active());
 }
+
+TEST(TBBClient, FailedLookupRaisesErrorThenDisconnect) {
+    TBBClient client;
+    EventLog log;
+    log.attach(client);
+    client.SetHost("no-such-host.invalid");
+    client.SetPort(7000);
+    QSignalSpy disconnected(&client, &TBBClient::OnDisconnect);
+    client.SetActive(true);
+    ASSERT_TRUE(disconnected.wait(10000));
+    EXPECT_EQ(log.events, (QStringList{"lookup", "error", "disconnect"}));
+    EXPECT_FALSE(client.Active());
+    EXPECT_EQ(client.LastError(), QAbstractSocket::HostNotFoundError);
+}
