@@ -95,25 +95,41 @@ bool check(const WaveFormat& f, QString& error) {
 
 } // namespace
 
-std::unique_ptr<VoiceEncoder> makeMp3Encoder(const WaveFormat& f, QString& error) {
-    if (!check(f, error)) return nullptr;
+namespace {
+
+lame_global_flags* openLame(const WaveFormat& f, bool averageRate) {
     lame_global_flags* lame = lame_init();
-    if (!lame) {
-        error = QStringLiteral("LAME cannot start");
-        return nullptr;
-    }
+    if (!lame) return nullptr;
+    const int kbps = int(f.avgBytesPerSec * 8 / 1000);
     lame_set_num_channels(lame, f.channels);
     lame_set_in_samplerate(lame, int(f.samplesPerSec));
     lame_set_out_samplerate(lame, int(f.samplesPerSec));
     lame_set_mode(lame, f.channels == 2 ? JOINT_STEREO : MONO);
-    // Average bit rate, so that the stream's bytes per second match the format's whatever the MPEG bit rate
-    // table allows at this sample rate (20 kbit/s is not a CBR rate of MPEG 2.5).
-    lame_set_VBR(lame, vbr_abr);
-    lame_set_VBR_mean_bitrate_kbps(lame, int(f.avgBytesPerSec * 8 / 1000));
+    if (averageRate) {
+        lame_set_VBR(lame, vbr_abr);
+        lame_set_VBR_mean_bitrate_kbps(lame, kbps);
+    } else {
+        lame_set_VBR(lame, vbr_off);
+        lame_set_brate(lame, kbps);
+    }
     lame_set_quality(lame, 7);
     lame_set_bWriteVbrTag(lame, 0);
-    if (lame_init_params(lame) < 0) {
+    if (lame_init_params(lame) < 0 || (!averageRate && lame_get_brate(lame) != kbps)) {
         lame_close(lame);
+        return nullptr;
+    }
+    return lame;
+}
+
+} // namespace
+
+std::unique_ptr<VoiceEncoder> makeMp3Encoder(const WaveFormat& f, QString& error) {
+    if (!check(f, error)) return nullptr;
+    // Constant bit rate where the MPEG table has the format's rate; otherwise (20 kbit/s is no rate of MPEG
+    // 2.5) an average bit rate, so the stream's bytes per second still match the format's.
+    lame_global_flags* lame = openLame(f, false);
+    if (!lame) lame = openLame(f, true);
+    if (!lame) {
         error = QStringLiteral("LAME refuses this format");
         return nullptr;
     }
