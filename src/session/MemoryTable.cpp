@@ -1,0 +1,87 @@
+#include "session/MemoryTable.h"
+
+namespace korvex::session {
+
+void MemoryTable::SetFields(const QList<Field>& fields) {
+    m_fields = fields;
+    Clear();
+}
+
+int MemoryTable::column(const QByteArray& field) const {
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(field, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+void MemoryTable::AppendRow(const QList<QByteArray>& values) {
+    QList<QByteArray> row(m_fields.size());
+    for (int i = 0; i < m_fields.size() && i < values.size(); ++i) row[i] = values[i].left(m_fields[i].size);
+    m_rows.append(row);
+    m_current = RecordCount() - 1;
+}
+
+void MemoryTable::Append(std::initializer_list<std::pair<QByteArray, QByteArray>> values) {
+    AppendRow({});
+    for (const auto& [field, value] : values) SetValue(field, value);
+}
+
+int MemoryTable::Find(const QByteArray& field, const QByteArray& value, Qt::CaseSensitivity cs) const {
+    const int c = column(field);
+    if (c < 0) return -1;
+    for (int r = 0; r < m_rows.size(); ++r)
+        if (m_rows[r][c].compare(value, cs) == 0) return r;
+    return -1;
+}
+
+bool MemoryTable::Locate(const QByteArray& field, const QByteArray& value, Qt::CaseSensitivity cs) const {
+    return Find(field, value, cs) >= 0;
+}
+
+bool MemoryTable::Locate(const QByteArray& field, const QByteArray& value, Qt::CaseSensitivity cs) {
+    const int r = Find(field, value, cs);
+    if (r < 0) return false;
+    m_current = r;
+    return true;
+}
+
+QByteArray MemoryTable::ValueAt(int row, const QByteArray& field) const {
+    const int c = column(field);
+    if (c < 0 || row < 0 || row >= m_rows.size()) return {};
+    return m_rows[row][c];
+}
+
+QByteArray MemoryTable::Value(const QByteArray& field) const {
+    return ValueAt(m_current, field);
+}
+
+void MemoryTable::SetValue(const QByteArray& field, const QByteArray& value) {
+    const int c = column(field);
+    if (c < 0 || Eof()) return;
+    m_rows[m_current][c] = value.left(m_fields[c].size);
+}
+
+void MemoryTable::DeleteRow(int row) {
+    if (row < 0 || row >= m_rows.size()) return;
+    m_rows.removeAt(row);
+    if (m_rows.isEmpty())
+        m_current = -1;
+    else if (m_current >= m_rows.size())
+        m_current = int(m_rows.size()) - 1;
+}
+
+void MemoryTable::Delete() {
+    DeleteRow(m_current);
+}
+
+void MemoryTable::Clear() {
+    m_rows.clear();
+    m_current = -1;
+}
+
+QList<QByteArray> MemoryTable::Column(const QByteArray& field) const {
+    QList<QByteArray> values;
+    for (int r = 0; r < m_rows.size(); ++r) values.append(ValueAt(r, field));
+    return values;
+}
+
+} // namespace korvex::session

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "formats/SkinFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QWidget;
+
+namespace korvex::session {
+
+class TDM;
+
+// The style sheet of a window from the skin settings and the configured fonts. The five styles of the skin
+// (WinXP, MacOS, DeepBlue, BlueGlass, Protein) are five looks of buttons and title labels.
+QString SkinStyleSheet(const formats::SkinSettings& skin, const QByteArray& fontName, int labelSize, int buttonSize,
+                       int editSize, int titleSize);
+QString ColorCss(uint32_t color);
+// Sets the window's style sheet from the data module's settings; windows run it each time they are shown.
+void ApplySkin(QWidget* window, const TDM& dm);
+// Re-applies the skin to every open top-level window.
+void ApplySkinToAll(const TDM& dm);
+
+} // namespace korvex::session
