@@ -33,7 +33,8 @@ struct BufferStatus {
 
 // Room voice of the media room window without the window: codec set-up, capture → packets, received packets
 // → prebuffered playback. Packets leave through PacketReady on the engine's thread; the owner sends them on
-// the sound connection.
+// the sound connection. A null device pointer leaves that side to the owner, who then pushes captured
+// samples (CaptureSamples) and pulls playback samples (ReadPlayback) itself.
 class VoiceEngine : public QObject {
     Q_OBJECT
 public:
