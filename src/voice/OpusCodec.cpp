@@ -92,7 +92,7 @@ std::unique_ptr<VoiceEncoder> makeOpusEncoder(const WaveFormat& f, QString& erro
     }
     opus_encoder_ctl(enc, OPUS_SET_BITRATE(f.blockAlign * 8 * FramesPerSecond));
     opus_encoder_ctl(enc, OPUS_SET_VBR(0));
-    opus_encoder_ctl(enc, OPUS_SET_COMPLEXITY(5));
+    opus_encoder_ctl(enc, OPUS_SET_COMPLEXITY(3));
     return std::make_unique<OpusVoiceEncoder>(enc, f.blockAlign, f.samplesPerSec / FramesPerSecond);
 }
 
