@@ -27,8 +27,10 @@ QByteArray cleanId(const QByteArray& text) {
     return out;
 }
 
+// Unescaped free text for the e-mail: 0x9A/0x9C are ordinary windows-1252 letters there; control characters
+// (header injection) are not.
 QByteArray cleanText(const QByteArray& text, int max) {
-    QByteArray out = SafeField(text).left(max);
+    QByteArray out = text.left(max);
     for (char& c : out)
         if (static_cast<unsigned char>(c) < 32) c = ' ';
     return out;
