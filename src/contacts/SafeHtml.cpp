@@ -87,7 +87,7 @@ bool allOf(const QByteArray& value, bool (*ok)(char)) {
 // Attribute values are re-quoted by us; these keep only characters that cannot break out of the quotes.
 QByteArray quoted(const QByteArray& value) {
     QByteArray v = value;
-    v.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;").replace('>', "&gt;");
+    v.replace('"', "&quot;").replace('<', "&lt;").replace('>', "&gt;");
     return '"' + v + '"';
 }
 
