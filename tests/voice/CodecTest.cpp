@@ -51,6 +51,8 @@ struct CodecCase {
     int maxLag; // codec delay in samples at the codec's rate
 };
 
+void PrintTo(const CodecCase& c, std::ostream* os) { *os << c.name; }
+
 class CodecRoundTrip : public ::testing::TestWithParam<CodecCase> {};
 
 TEST_P(CodecRoundTrip, KeepsToneAndVoice) {

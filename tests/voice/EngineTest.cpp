@@ -292,3 +292,34 @@ TEST(VoiceSend, EchoShapesWhatIsSent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(VoiceSend, NoiseSuppressionIsOffByDefaultAndDampsSteadyNoise) {
+    // Steady noise at 16 kHz; after the estimator settles the suppressor removes most of it.
+    Pcm noise(16000 * 3);
+    std::uint32_t seed = 1;
+    for (std::int16_t& s : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        s = std::int16_t(int(seed >> 20) - 2048);
+    }
+    auto energy = [](const Pcm& p, std::size_t from) {
+        double e = 0;
+        for (std::size_t i = from; i < p.size(); ++i) e += double(p[i]) * p[i];
+        return e;
+    };
+    Preprocessor pre(16000);
+    Pcm out;
+    pre.Process(noise.data(), noise.size(), out);
+    ASSERT_EQ(out.size(), noise.size());
+    EXPECT_LT(energy(out, 32000), 0.25 * energy(noise, 32000));
+
+    // The engine sends the same bytes with the stage unset as with it switched off.
+    Rig a, b;
+    for (Rig* r : {&a, &b}) r->engine.ApplyRoomCodec("GSM1");
+    b.engine.SetNoiseSuppression(true);
+    b.engine.SetNoiseSuppression(false);
+    EXPECT_EQ(talk(a, 1.0), talk(b, 1.0));
+}
+
+} // namespace
