@@ -51,7 +51,10 @@ void IniFile::Parse(const QByteArray& text) {
 QByteArray IniFile::Serialize() const {
     QByteArray out;
     auto put = [&out](const Line& l) {
-        out += l.key.isEmpty() ? l.raw : l.key + '=' + l.value;
+        // A value that itself looks quoted gets one more pair of quotes, which reading removes again.
+        const bool looksQuoted = l.value.size() >= 2 && (l.value.front() == '"' || l.value.front() == '\'') &&
+                                 l.value.back() == l.value.front();
+        out += l.key.isEmpty() ? l.raw : l.key + '=' + (looksQuoted ? '"' + l.value + '"' : l.value);
         out += "\r\n";
     };
     for (const Line& l : m_head) put(l);
