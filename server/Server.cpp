@@ -114,6 +114,7 @@ void Server::SeedDemo() {
 
 bool Server::Listen(QString* error) {
     m_listener = new QTcpServer(this);
+    m_listener->setListenBacklogSize(1024); // a burst of reconnecting clients after a network hiccup
     QHostAddress address;
     if (!address.setAddress(m_config.listenAddress)) {
         if (error) *error = QStringLiteral("invalid listen address %1").arg(m_config.listenAddress);
