@@ -5,8 +5,8 @@
 
 namespace {
 
-korvex::voice::WaveFormat format(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t align,
-                                 std::uint32_t avg) {
+korvex::voice::WaveFormat format(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
+                                 std::uint16_t align, std::uint32_t avg) {
     korvex::voice::WaveFormat f;
     f.formatTag = tag;
     f.channels = channels;
@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korvex::voice;
     if (size < 1) return 0;
     static const WaveFormat formats[] = {
-        format(WaveFormatGsm610, 1, 8000, 65, 1625),       format(WaveFormatGsm610, 1, 32000, 65, 6500),
-        format(WaveFormatMpegLayer3, 2, 12000, 1, 2500),   format(WaveFormatMpegLayer3, 1, 48000, 1, 16000),
-        format(WaveFormatSpeex, 1, 8000, 38, 1900),        format(WaveFormatSpeex, 1, 32000, 74, 3700),
-        format(WaveFormatOpus, 1, 16000, 60, 3000),        format(WaveFormatPcm, 2, 22050, 4, 88200),
+        format(WaveFormatGsm610, 1, 8000, 65, 1625),     format(WaveFormatGsm610, 1, 32000, 65, 6500),
+        format(WaveFormatMpegLayer3, 2, 12000, 1, 2500), format(WaveFormatMpegLayer3, 1, 48000, 1, 16000),
+        format(WaveFormatSpeex, 1, 8000, 38, 1900),      format(WaveFormatSpeex, 1, 32000, 74, 3700),
+        format(WaveFormatOpus, 1, 16000, 60, 3000),      format(WaveFormatPcm, 2, 22050, 4, 88200),
     };
     const WaveFormat& f = formats[data[0] % (sizeof formats / sizeof formats[0])];
     PlaybackChain chain;

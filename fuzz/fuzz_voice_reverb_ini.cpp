@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,24 +5,27 @@
 #include "voice/CaptureChain.h"
 #include "voice/VoiceEngine.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QCoreApplication>
-
+#include <benchmark/benchmark.h>
 #include <cmath>
 
 using namespace korvex::voice;
 
 namespace {
 
-QString dataDir() { return QStringLiteral(KORVEX_DATA_DIR); }
+QString dataDir() {
+    return QStringLiteral(KORVEX_DATA_DIR);
+}
 
 struct Codec {
     const char* label; // as in the RATIO name
     const char* name;  // format file
 };
-const Codec Codecs[] = {{"gsm1", "GSM1"},   {"gsm2", "GSM2"},          {"mp3", "MP3_32_16000M"},
-                        {"speex", "SPEEX_WB"}, {"opus", "OPUS_16000M"}};
+const Codec Codecs[] = {{"gsm1", "GSM1"},
+                        {"gsm2", "GSM2"},
+                        {"mp3", "MP3_32_16000M"},
+                        {"speex", "SPEEX_WB"},
+                        {"opus", "OPUS_16000M"}};
 
 Pcm voiceLike(int rate, double seconds) {
     Pcm s(std::size_t(rate * seconds));
@@ -31,7 +34,8 @@ Pcm voiceLike(int rate, double seconds) {
         const double t = double(i) / rate, f0 = 150 + 30 * std::sin(2 * M_PI * 1.3 * t);
         phase += 2 * M_PI * f0 / rate;
         double v = 0;
-        for (int h = 1; h * f0 < 3400 && h < 30; ++h) v += std::sin(h * phase) / h;
+        for (int h = 1; h * f0 < 3400 && h < 30; ++h)
+            v += std::sin(h * phase) / h;
         s[i] = std::int16_t(4000 * (0.55 + 0.45 * std::sin(2 * M_PI * 4 * t)) * v);
     }
     return s;
@@ -49,10 +53,12 @@ void BM_Capture(benchmark::State& state, const char* codec) {
     const auto sink = [&](const QByteArray& p, Packetiser::Kind) { bytes += p.size(); };
     chain.Start();
     for (auto _ : state) {
-        for (std::size_t at = 0; at < audio.size(); at += chunk) chain.Process(audio.data() + at, chunk, true, sink);
+        for (std::size_t at = 0; at < audio.size(); at += chunk)
+            chain.Process(audio.data() + at, chunk, true, sink);
     }
     benchmark::DoNotOptimize(bytes);
-    state.counters["audio_s_per_cpu_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["audio_s_per_cpu_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_Playback(benchmark::State& state, const char* codec) {
@@ -70,10 +76,12 @@ void BM_Playback(benchmark::State& state, const char* codec) {
         // Loads of at most one second, played out in 100 ms device buffers.
         QByteArray pending = second;
         std::int16_t buf[1600];
-        while (chain.Read(buf, 1600, [&] { return std::exchange(pending, QByteArray()); }) > 0) out.push_back(buf[0]);
+        while (chain.Read(buf, 1600, [&] { return std::exchange(pending, QByteArray()); }) > 0)
+            out.push_back(buf[0]);
     }
     benchmark::DoNotOptimize(out.data());
-    state.counters["audio_s_per_cpu_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["audio_s_per_cpu_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_RoundTrip(benchmark::State& state, const char* codec) {
@@ -93,12 +101,14 @@ void BM_RoundTrip(benchmark::State& state, const char* codec) {
     capture.Start();
     Pcm out;
     for (auto _ : state) {
-        for (std::size_t at = 0; at < audio.size(); at += chunk) capture.Process(audio.data() + at, chunk, true, sink);
+        for (std::size_t at = 0; at < audio.size(); at += chunk)
+            capture.Process(audio.data() + at, chunk, true, sink);
         out.clear();
         playback.DecodeAll(std::exchange(received, QByteArray()), out);
         benchmark::DoNotOptimize(out.data());
     }
-    state.counters["audio_s_per_cpu_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["audio_s_per_cpu_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // Sender and receiver engines joined directly, stepped in 20 ms of sample time: a tone starts after silence;
@@ -118,7 +128,8 @@ void BM_Gsm1Latency(benchmark::State& state) {
         sender.StartTalking();
         const int onsetIn = 8000 + 37; // 1 s of silence, then the tone
         Pcm in(8000 * 4, 0);
-        for (std::size_t i = onsetIn; i < in.size(); ++i) in[i] = std::int16_t(8000 * std::sin(2 * M_PI * 1000 * double(i) / 8000));
+        for (std::size_t i = onsetIn; i < in.size(); ++i)
+            in[i] = std::int16_t(8000 * std::sin(2 * M_PI * 1000 * double(i) / 8000));
         Pcm out;
         std::int16_t buf[320];
         for (std::size_t at = 0; at < in.size(); at += 160) {
@@ -131,7 +142,8 @@ void BM_Gsm1Latency(benchmark::State& state) {
         std::size_t onsetOut = out.size();
         for (std::size_t i = 0; i + 80 < out.size(); i += 16) {
             double e = 0;
-            for (std::size_t k = 0; k < 80; ++k) e += double(out[i + k]) * out[i + k];
+            for (std::size_t k = 0; k < 80; ++k)
+                e += double(out[i + k]) * out[i + k];
             if (std::sqrt(e / 80) > 1000) {
                 onsetOut = i;
                 break;
@@ -151,10 +163,14 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     for (const Codec& c : Codecs) {
         const std::string label = c.label;
-        benchmark::RegisterBenchmark(("Capture/" + label).c_str(), BM_Capture, c.name)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Playback/" + label).c_str(), BM_Playback, c.name)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("RoundTrip/" + label).c_str(), BM_RoundTrip, c.name)->Unit(benchmark::kMillisecond);
-        korvex::bench::DeclareCounterRatio("voice_" + label + "_realtime", "RoundTrip/" + label, "audio_s_per_cpu_s");
+        benchmark::RegisterBenchmark(("Capture/" + label).c_str(), BM_Capture, c.name)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Playback/" + label).c_str(), BM_Playback, c.name)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("RoundTrip/" + label).c_str(), BM_RoundTrip, c.name)
+            ->Unit(benchmark::kMillisecond);
+        korvex::bench::DeclareCounterRatio("voice_" + label + "_realtime", "RoundTrip/" + label,
+                                           "audio_s_per_cpu_s");
         korvex::bench::DeclareCounterRatio("voice_" + label + "_capture_realtime", "Capture/" + label,
                                            "audio_s_per_cpu_s");
         korvex::bench::DeclareCounterRatio("voice_" + label + "_playback_realtime", "Playback/" + label,
@@ -163,6 +179,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Gsm1Latency", BM_Gsm1Latency)->Iterations(1);
     korvex::bench::DeclareCounterRatio("voice_gsm1_latency_ms", "Gsm1Latency/iterations:1", "latency_ms");
     korvex::bench::DeclareCounterRatio("voice_gsm1_threshold_ms", "Gsm1Latency/iterations:1", "threshold_ms");
-    korvex::bench::DeclareCounterRatio("voice_device_buffers_ms", "Gsm1Latency/iterations:1", "device_buffers_ms");
+    korvex::bench::DeclareCounterRatio("voice_device_buffers_ms", "Gsm1Latency/iterations:1",
+                                       "device_buffers_ms");
     return korvex::bench::RunWithRatios(argc, argv);
 }

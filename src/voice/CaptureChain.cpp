@@ -2,8 +2,8 @@
 
 namespace korvex::voice {
 
-bool CaptureChain::Configure(const WaveFormat& sendFormat, const QByteArray& sendCodec, const WaveFormat& lowFormat,
-                             bool highQuality, QString* error) {
+bool CaptureChain::Configure(const WaveFormat& sendFormat, const QByteArray& sendCodec,
+                             const WaveFormat& lowFormat, bool highQuality, QString* error) {
     std::lock_guard lock(m_lock);
     m_send = sendFormat;
     m_low = lowFormat;
@@ -62,7 +62,8 @@ void CaptureChain::Start() {
     if (m_configured) makeEncoders(nullptr);
 }
 
-void CaptureChain::deliver(Packetiser& p, const QByteArray& encoded, bool connected, const PacketHandler& handOut) {
+void CaptureChain::deliver(Packetiser& p, const QByteArray& encoded, bool connected,
+                           const PacketHandler& handOut) {
     if (encoded.isEmpty()) return;
     // The packetiser takes a 1,024-byte buffer for a raw capture buffer and skips it; encoder output of that
     // size (PCM at 512 samples a buffer) is handed over in two halves so that no audio is lost.
@@ -74,7 +75,8 @@ void CaptureChain::deliver(Packetiser& p, const QByteArray& encoded, bool connec
     if (auto packet = p.BufferReady(encoded, connected)) handOut(*packet, p.kind());
 }
 
-void CaptureChain::Process(const std::int16_t* pcm, std::size_t n, bool connected, const PacketHandler& handOut) {
+void CaptureChain::Process(const std::int16_t* pcm, std::size_t n, bool connected,
+                           const PacketHandler& handOut) {
     std::lock_guard lock(m_lock);
     if (!m_configured || n == 0) return;
     m_work.clear();

@@ -7,8 +7,8 @@
 #include "voice/Reverb.h"
 
 #include <functional>
-#include <optional>
 #include <mutex>
+#include <optional>
 
 namespace korvex::voice {
 
@@ -69,8 +69,8 @@ public:
     bool Configure(const WaveFormat& playbackFormat, QString* error);
     bool Configured() const;
     void Reset();
-    // Fills up to n samples; calls `load` for more encoded bytes while it has too few decoded samples. Returns
-    // how many samples it wrote (fewer when nothing more was received).
+    // Fills up to n samples; calls `load` for more encoded bytes while it has too few decoded samples.
+    // Returns how many samples it wrote (fewer when nothing more was received).
     std::size_t Read(std::int16_t* out, std::size_t n, const Loader& load);
     // Decodes bytes straight to output-rate samples (used by tests and benchmarks).
     void DecodeAll(const QByteArray& encoded, Pcm& out);

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,7 +33,8 @@ public:
     virtual void Reset() = 0;
 };
 
-// nullptr (reason in *error) when the format's tag names no codec we have or its values do not fit that codec.
+// nullptr (reason in *error) when the format's tag names no codec we have or its values do not fit that
+// codec.
 std::unique_ptr<VoiceEncoder> CreateEncoder(const WaveFormat& format, QString* error = nullptr);
 std::unique_ptr<VoiceDecoder> CreateDecoder(const WaveFormat& format, QString* error = nullptr);
 

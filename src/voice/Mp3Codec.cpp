@@ -2,7 +2,6 @@
 
 #include <lame/lame.h>
 #include <mpg123.h>
-
 #include <mutex>
 
 namespace korvex::voice {
@@ -21,8 +20,10 @@ public:
         int n;
         if (m_channels == 2) {
             m_stereo.resize(samples * 2);
-            for (std::size_t i = 0; i < samples; ++i) m_stereo[2 * i] = m_stereo[2 * i + 1] = pcm[i];
-            n = lame_encode_buffer_interleaved(m_lame, m_stereo.data(), int(samples), m_buf.data(), int(m_buf.size()));
+            for (std::size_t i = 0; i < samples; ++i)
+                m_stereo[2 * i] = m_stereo[2 * i + 1] = pcm[i];
+            n = lame_encode_buffer_interleaved(m_lame, m_stereo.data(), int(samples), m_buf.data(),
+                                               int(m_buf.size()));
         } else {
             n = lame_encode_buffer(m_lame, pcm, nullptr, int(samples), m_buf.data(), int(m_buf.size()));
         }
@@ -86,7 +87,8 @@ private:
 
 bool check(const WaveFormat& f, QString& error) {
     static const std::uint32_t rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-    if (std::find(std::begin(rates), std::end(rates), f.samplesPerSec) == std::end(rates) || f.avgBytesPerSec < 1000) {
+    if (std::find(std::begin(rates), std::end(rates), f.samplesPerSec) == std::end(rates) ||
+        f.avgBytesPerSec < 1000) {
         error = QStringLiteral("MP3 needs an MPEG sample rate and at least 8 kbit/s");
         return false;
     }

@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-
 #include <vector>
 
 namespace korvex::voice {
@@ -76,7 +75,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioCapture> CreateNullCapture() { return std::make_unique<NullCapture>(); }
-std::unique_ptr<AudioPlayback> CreateNullPlayback() { return std::make_unique<NullPlayback>(); }
+std::unique_ptr<AudioCapture> CreateNullCapture() {
+    return std::make_unique<NullCapture>();
+}
+std::unique_ptr<AudioPlayback> CreateNullPlayback() {
+    return std::make_unique<NullPlayback>();
+}
 
 } // namespace korvex::voice

@@ -56,7 +56,8 @@ public:
             const int n = opus_decode(m_dec, reinterpret_cast<const unsigned char*>(block), m_block,
                                       out.data() + at, int(m_frame), 0);
             // A damaged packet is concealed from what came before; the stream keeps its timing.
-            if (n != int(m_frame) && opus_decode(m_dec, nullptr, 0, out.data() + at, int(m_frame), 0) != int(m_frame))
+            if (n != int(m_frame) &&
+                opus_decode(m_dec, nullptr, 0, out.data() + at, int(m_frame), 0) != int(m_frame))
                 std::fill(out.begin() + std::ptrdiff_t(at), out.end(), std::int16_t(0));
         });
     }
@@ -74,7 +75,8 @@ private:
 
 bool check(const WaveFormat& f, QString& error) {
     if (!rateOk(f.samplesPerSec) || f.channels != 1 || f.blockAlign < 8 || f.blockAlign > 1275) {
-        error = QStringLiteral("Opus needs mono at 8, 12, 16, 24 or 48 kHz and a block align of 8 to 1275 bytes");
+        error =
+            QStringLiteral("Opus needs mono at 8, 12, 16, 24 or 48 kHz and a block align of 8 to 1275 bytes");
         return false;
     }
     return true;

@@ -14,7 +14,8 @@ public:
         out.resize(at + qsizetype(samples) * 2 * m_channels);
         auto* dst = reinterpret_cast<uchar*>(out.data() + at);
         for (std::size_t i = 0; i < samples; ++i)
-            for (int c = 0; c < m_channels; ++c, dst += 2) qToLittleEndian<qint16>(pcm[i], dst);
+            for (int c = 0; c < m_channels; ++c, dst += 2)
+                qToLittleEndian<qint16>(pcm[i], dst);
     }
     void Flush(QByteArray&) override {}
 
@@ -29,7 +30,8 @@ public:
         m_blocks.feed(data, size, [&](const char* block) {
             const auto* p = reinterpret_cast<const uchar*>(block);
             int sum = 0;
-            for (int c = 0; c < m_channels; ++c) sum += qFromLittleEndian<qint16>(p + 2 * c);
+            for (int c = 0; c < m_channels; ++c)
+                sum += qFromLittleEndian<qint16>(p + 2 * c);
             out.push_back(std::int16_t(sum / m_channels));
         });
     }

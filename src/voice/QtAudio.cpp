@@ -6,7 +6,6 @@
 #include <QAudioSource>
 #include <QIODevice>
 #include <QMediaDevices>
-
 #include <vector>
 
 namespace korvex::voice {
@@ -23,11 +22,16 @@ QAudioFormat monoFormat(int rate) {
 
 QString describe(QAudio::Error e) {
     switch (e) {
-    case QAudio::OpenError: return QStringLiteral("the sound device cannot be opened");
-    case QAudio::IOError: return QStringLiteral("the sound device stopped delivering data");
-    case QAudio::UnderrunError: return QStringLiteral("the sound device ran out of data");
-    case QAudio::FatalError: return QStringLiteral("the sound device failed");
-    default: return {};
+    case QAudio::OpenError:
+        return QStringLiteral("the sound device cannot be opened");
+    case QAudio::IOError:
+        return QStringLiteral("the sound device stopped delivering data");
+    case QAudio::UnderrunError:
+        return QStringLiteral("the sound device ran out of data");
+    case QAudio::FatalError:
+        return QStringLiteral("the sound device failed");
+    default:
+        return {};
     }
 }
 
@@ -47,8 +51,8 @@ public:
         m_source = std::make_unique<QAudioSource>(device, monoFormat(sampleRate));
         m_source->setBufferSize(qsizetype(sampleRate) * 2 * m_bufferMs / 1000);
         QObject::connect(m_source.get(), &QAudioSource::stateChanged, [this, onError](QAudio::State) {
-            if (m_source && m_source->error() != QAudio::NoError && m_source->error() != QAudio::UnderrunError &&
-                onError)
+            if (m_source && m_source->error() != QAudio::NoError &&
+                m_source->error() != QAudio::UnderrunError && onError)
                 onError(describe(m_source->error()));
         });
         m_io = m_source->start();
@@ -128,7 +132,8 @@ public:
         m_sink = std::make_unique<QAudioSink>(device, monoFormat(sampleRate));
         m_sink->setBufferSize(qsizetype(sampleRate) * 2 * m_bufferMs / 1000);
         QObject::connect(m_sink.get(), &QAudioSink::stateChanged, [this, onError](QAudio::State) {
-            if (m_sink && m_sink->error() != QAudio::NoError && m_sink->error() != QAudio::UnderrunError && onError)
+            if (m_sink && m_sink->error() != QAudio::NoError && m_sink->error() != QAudio::UnderrunError &&
+                onError)
                 onError(describe(m_sink->error()));
         });
         m_sink->start(m_io.get());
@@ -154,7 +159,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioCapture> CreateQtCapture(int bufferMs) { return std::make_unique<QtCapture>(bufferMs); }
-std::unique_ptr<AudioPlayback> CreateQtPlayback(int bufferMs) { return std::make_unique<QtPlayback>(bufferMs); }
+std::unique_ptr<AudioCapture> CreateQtCapture(int bufferMs) {
+    return std::make_unique<QtCapture>(bufferMs);
+}
+std::unique_ptr<AudioPlayback> CreateQtPlayback(int bufferMs) {
+    return std::make_unique<QtPlayback>(bufferMs);
+}
 
 } // namespace korvex::voice

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <mutex>
 
 namespace korvex::voice {

@@ -5,7 +5,9 @@
 
 namespace korvex::voice {
 
-Reverb::Reverb(int sampleRate) : m_rate(sampleRate) { rebuild(); }
+Reverb::Reverb(int sampleRate) : m_rate(sampleRate) {
+    rebuild();
+}
 
 void Reverb::SetPreset(const ReverbPreset& preset) {
     m_preset = preset;

@@ -14,12 +14,12 @@ struct ReverbTap {
 
 // One preset of "Data/Reverb.ini".
 struct ReverbPreset {
-    int maxDelay = 1000;   // ms; taps beyond it are cut to it
-    int inputGain = 80;    // %
-    int inputPan = 0;      // kept for the file; the capture path is mono
-    int outputGain = 100;  // %
-    int feedBack = 0;      // %, -99..99
-    int filter = 0;        // kept for the file
+    int maxDelay = 1000;  // ms; taps beyond it are cut to it
+    int inputGain = 80;   // %
+    int inputPan = 0;     // kept for the file; the capture path is mono
+    int outputGain = 100; // %
+    int feedBack = 0;     // %, -99..99
+    int filter = 0;       // kept for the file
     std::vector<ReverbTap> taps;
     bool operator==(const ReverbPreset&) const = default;
 };

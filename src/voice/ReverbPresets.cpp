@@ -55,13 +55,21 @@ const std::vector<DefaultPreset>& defaults() {
     return list;
 }
 
-QByteArray num(int v) { return QByteArray::number(v); }
+QByteArray num(int v) {
+    return QByteArray::number(v);
+}
 
-bool isSectionLine(const QByteArray& trimmed) { return trimmed.startsWith('[') && trimmed.endsWith(']'); }
+bool isSectionLine(const QByteArray& trimmed) {
+    return trimmed.startsWith('[') && trimmed.endsWith(']');
+}
 
-QByteArray sectionOf(const QByteArray& trimmed) { return trimmed.mid(1, trimmed.size() - 2).trimmed(); }
+QByteArray sectionOf(const QByteArray& trimmed) {
+    return trimmed.mid(1, trimmed.size() - 2).trimmed();
+}
 
-bool sameName(const QByteArray& a, const QByteArray& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QByteArray& a, const QByteArray& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 int toInt(const QByteArray& v, int fallback) {
     bool ok = false;
@@ -89,7 +97,9 @@ QString ReverbPresetFile::PathIn(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("Data/Reverb.ini"));
 }
 
-bool ReverbPresetFile::Exists() const { return QFileInfo(m_path).isFile(); }
+bool ReverbPresetFile::Exists() const {
+    return QFileInfo(m_path).isFile();
+}
 
 QByteArray ReverbPresetFile::SectionName(const QByteArray& name) {
     QByteArray n = name.trimmed();
@@ -100,7 +110,8 @@ QByteArray ReverbPresetFile::SectionName(const QByteArray& name) {
 QList<QByteArray> ReverbPresetFile::FormatSection(const QByteArray& section, const ReverbPreset& p,
                                                   const QByteArray& inputPanText) {
     QList<QByteArray> out;
-    out << "[" + section + "]" << "MaxDelay=" + num(p.maxDelay) << "InputGain=" + num(p.inputGain)
+    out << "[" + section + "]"
+        << "MaxDelay=" + num(p.maxDelay) << "InputGain=" + num(p.inputGain)
         << "InputPan=" + (inputPanText.isEmpty() ? num(p.inputPan) : inputPanText)
         << "OutputGain=" + num(p.outputGain) << "FeedBack=" + num(p.feedBack) << "Filter=" + num(p.filter);
     for (std::size_t i = 0; i < p.taps.size(); ++i) {
@@ -123,7 +134,8 @@ QByteArray ReverbPresetFile::DefaultContents() {
             lines << "Delay" + num(int(i)) + "=" + num(d.taps[i].first);
             if (d.taps[i].second != NoGain) lines << "Gain" + num(int(i)) + "=" + num(d.taps[i].second);
         }
-        for (const QByteArray& l : lines) text += l + Eol;
+        for (const QByteArray& l : lines)
+            text += l + Eol;
     }
     return text;
 }
@@ -131,7 +143,8 @@ QByteArray ReverbPresetFile::DefaultContents() {
 bool ReverbPresetFile::WriteDefaults(QString* error) const {
     QList<QByteArray> lines = DefaultContents().split('\n');
     lines.removeLast(); // the text ends with a line end
-    for (QByteArray& l : lines) l.chop(1);
+    for (QByteArray& l : lines)
+        l.chop(1);
     return writeLines(lines, error);
 }
 
@@ -157,7 +170,8 @@ bool ReverbPresetFile::writeLines(const QList<QByteArray>& lines, QString* error
         if (error) *error = f.errorString();
         return false;
     }
-    for (const QByteArray& l : lines) f.write(l + Eol);
+    for (const QByteArray& l : lines)
+        f.write(l + Eol);
     if (!f.commit()) {
         if (error) *error = f.errorString();
         return false;
@@ -171,7 +185,8 @@ QList<QByteArray> ReverbPresetFile::List() const {
         const QByteArray t = l.trimmed();
         if (!isSectionLine(t)) continue;
         const QByteArray s = sectionOf(t);
-        if (s.size() > Prefix.size() && sameName(s.left(Prefix.size()), Prefix)) names << s.mid(Prefix.size());
+        if (s.size() > Prefix.size() && sameName(s.left(Prefix.size()), Prefix))
+            names << s.mid(Prefix.size());
     }
     return names;
 }
@@ -228,7 +243,8 @@ bool ReverbPresetFile::Save(const QByteArray& name, const ReverbPreset& preset, 
     } else {
         // Keep the blank line that separates this section from the next one.
         int end = last;
-        while (end > first + 1 && lines[end - 1].trimmed().isEmpty()) --end;
+        while (end > first + 1 && lines[end - 1].trimmed().isEmpty())
+            --end;
         if (end < last) body << lines.mid(end, last - end);
         lines = lines.mid(0, first) + body + lines.mid(last);
     }
@@ -243,7 +259,8 @@ bool ReverbPresetFile::Delete(const QByteArray& name, QString* error) const {
     if (first < 0) return true;
     lines = lines.mid(0, first) + lines.mid(last);
     // No blank line left dangling at the end of the file.
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
     return writeLines(lines, error);
 }
 

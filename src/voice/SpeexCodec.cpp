@@ -11,10 +11,14 @@ namespace {
 // the format file alone fixes the bit rate.
 const SpeexMode* modeFor(std::uint32_t rate) {
     switch (rate) {
-    case 8000: return speex_lib_get_mode(SPEEX_MODEID_NB);
-    case 16000: return speex_lib_get_mode(SPEEX_MODEID_WB);
-    case 32000: return speex_lib_get_mode(SPEEX_MODEID_UWB);
-    default: return nullptr;
+    case 8000:
+        return speex_lib_get_mode(SPEEX_MODEID_NB);
+    case 16000:
+        return speex_lib_get_mode(SPEEX_MODEID_WB);
+    case 32000:
+        return speex_lib_get_mode(SPEEX_MODEID_UWB);
+    default:
+        return nullptr;
     }
 }
 
@@ -81,7 +85,8 @@ private:
 
 class SpeexDecoder : public VoiceDecoder {
 public:
-    SpeexDecoder(const SpeexMode* mode, int blockAlign) : m_state(speex_decoder_init(mode)), m_blocks(blockAlign) {
+    SpeexDecoder(const SpeexMode* mode, int blockAlign)
+        : m_state(speex_decoder_init(mode)), m_blocks(blockAlign) {
         speex_bits_init(&m_bits);
         spx_int32_t n = 0;
         speex_decoder_ctl(m_state, SPEEX_GET_FRAME_SIZE, &n);
@@ -117,7 +122,8 @@ std::unique_ptr<VoiceEncoder> makeSpeexEncoder(const WaveFormat& f, QString& err
     const SpeexMode* mode = modeFor(f.samplesPerSec);
     const int quality = mode && f.channels == 1 ? qualityFor(mode, f.blockAlign) : -1;
     if (quality < 0) {
-        error = QStringLiteral("Speex needs mono at 8000, 16000 or 32000 Hz and a block align of one CBR frame");
+        error =
+            QStringLiteral("Speex needs mono at 8000, 16000 or 32000 Hz and a block align of one CBR frame");
         return nullptr;
     }
     return std::make_unique<SpeexEncoder>(mode, quality, f.blockAlign);

@@ -55,8 +55,9 @@ void VoiceEngine::SetupCodec(const QByteArray& codec, bool fromSoundConnection) 
         // The room cannot be heard or spoken to without its codec; the rest of the program carries on.
         m_disabled = true;
         const QByteArray missing = format ? net::LowQualityCodec : name;
-        emit VoiceError(QStringLiteral("No codec ini file found for codec \"%1\" - voice is disabled for this room.")
-                            .arg(QString::fromLatin1(missing)));
+        emit VoiceError(
+            QStringLiteral("No codec ini file found for codec \"%1\" - voice is disabled for this room.")
+                .arg(QString::fromLatin1(missing)));
         emit DebugLog(why.toLocal8Bit());
         return;
     }
@@ -122,8 +123,8 @@ void VoiceEngine::startPlayback() {
         !m_playbackDevice->Start(
             PlaybackRate, [this](std::int16_t* out, std::size_t n) { return ReadPlayback(out, n); },
             [this](const QString& message) {
-                QMetaObject::invokeMethod(this, [this, message] { emit DebugLog(message.toLocal8Bit()); },
-                                          Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, message] { emit DebugLog(message.toLocal8Bit()); }, Qt::QueuedConnection);
             },
             &why)) {
         emit DebugLog("Playback cannot start: " + why.toLocal8Bit());
@@ -138,14 +139,15 @@ bool VoiceEngine::StartTalking() {
     m_capture.Start();
     stopPlayback();
     QString why;
-    if (m_captureDevice &&
-        !m_captureDevice->Start(
-            m_capture.CaptureRate(), [this](const std::int16_t* pcm, std::size_t n) { CaptureSamples(pcm, n); },
-            [this](const QString& message) {
-                QMetaObject::invokeMethod(this, [this, message] { emit WaveInError(message); },
-                                          Qt::QueuedConnection);
-            },
-            &why)) {
+    if (m_captureDevice && !m_captureDevice->Start(
+                               m_capture.CaptureRate(),
+                               [this](const std::int16_t* pcm, std::size_t n) { CaptureSamples(pcm, n); },
+                               [this](const QString& message) {
+                                   QMetaObject::invokeMethod(
+                                       this, [this, message] { emit WaveInError(message); },
+                                       Qt::QueuedConnection);
+                               },
+                               &why)) {
         emit WaveInError(why);
         return false;
     }
@@ -161,13 +163,15 @@ void VoiceEngine::StopTalking() {
 }
 
 void VoiceEngine::CaptureSamples(const std::int16_t* pcm, std::size_t n) {
-    m_capture.Process(pcm, n, m_connected, [this](const QByteArray& p, Packetiser::Kind k) { emitPacket(p, k); });
+    m_capture.Process(pcm, n, m_connected,
+                      [this](const QByteArray& p, Packetiser::Kind k) { emitPacket(p, k); });
 }
 
 void VoiceEngine::emitPacket(const QByteArray& packet, Packetiser::Kind kind) {
     if (kind == Packetiser::Kind::HighQuality && !m_settings.highSpeed) return;
     // Sockets belong to the owner's thread: the packet crosses over as a queued call.
-    QMetaObject::invokeMethod(this, [this, packet] { emit PacketReady(packet); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, packet] { emit PacketReady(packet); }, Qt::QueuedConnection);
 }
 
 bool VoiceEngine::ReceiveFrame(const QByteArray& frame) {

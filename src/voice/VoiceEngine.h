@@ -6,7 +6,6 @@
 #include "voice/WaveFormat.h"
 
 #include <QObject>
-
 #include <atomic>
 #include <functional>
 
@@ -14,8 +13,9 @@ namespace korvex::voice {
 
 // What the engine needs from the session, passed in by the owner.
 struct VoiceSettings {
-    QString programDir;    // holds "Data/ini/<codec>.dat"
-    bool highSpeed = true; // without it the send codec is forced to "GSM1" and only the low-quality copy goes out
+    QString programDir; // holds "Data/ini/<codec>.dat"
+    bool highSpeed =
+        true; // without it the send codec is forced to "GSM1" and only the low-quality copy goes out
     // The session's prebuffer time for a codec name (GetCodecBufferSize); 2500 ms when not set.
     std::function<int(const QByteArray& codec)> codecBufferSize;
 };
@@ -23,7 +23,11 @@ struct VoiceSettings {
 // The indicator's state: square while collecting the prebuffer, circle while playing; colour by fill level.
 struct BufferStatus {
     enum class Shape { Square, Circle };
-    enum class Colour : std::uint32_t { Lime = 0x00FF00, Yellow = 0x00FFFF, Red = 0x0000FF }; // Windows BGR values
+    enum class Colour : std::uint32_t {
+        Lime = 0x00FF00,
+        Yellow = 0x00FFFF,
+        Red = 0x0000FF
+    }; // Windows BGR values
     bool visible = false;
     Shape shape = Shape::Square;
     Colour colour = Colour::Red;

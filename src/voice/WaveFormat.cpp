@@ -81,7 +81,8 @@ QByteArray SerializeWaveFormat(const WaveFormat& f) {
 bool IsValidCodecName(const QByteArray& name) {
     if (name.isEmpty() || name.size() > 15) return false;
     for (const char c : name) {
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        const bool ok =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
         if (!ok) return false;
     }
     return true;

@@ -1,5 +1,6 @@
-#include "Signals.h"
 #include "voice/Codec.h"
+
+#include "Signals.h"
 #include "voice/WaveFormat.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::voice;
@@ -51,7 +51,9 @@ struct CodecCase {
     int maxLag; // codec delay in samples at the codec's rate
 };
 
-void PrintTo(const CodecCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CodecCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CodecRoundTrip : public ::testing::TestWithParam<CodecCase> {};
 
@@ -69,7 +71,8 @@ TEST_P(CodecRoundTrip, KeepsToneAndVoice) {
     }
     // The stream's rate is the format's, within what an average-rate MP3 encoder allows.
     const double bytesPerSecond = double(encoded.size()) / 1.0;
-    EXPECT_NEAR(bytesPerSecond, f.avgBytesPerSec, f.avgBytesPerSec * (f.formatTag == WaveFormatMpegLayer3 ? 0.6 : 0.1));
+    EXPECT_NEAR(bytesPerSecond, f.avgBytesPerSec,
+                f.avgBytesPerSec * (f.formatTag == WaveFormatMpegLayer3 ? 0.6 : 0.1));
     const Match t = BestMatch(tone, toneOut, c.maxLag);
     EXPECT_GE(t.correlation, c.toneCorrelation) << c.name << " lag " << t.lag << " snr " << t.snrDb;
 
@@ -81,17 +84,15 @@ TEST_P(CodecRoundTrip, KeepsToneAndVoice) {
     EXPECT_GE(v.correlation, c.voiceCorrelation) << c.name << " lag " << v.lag << " snr " << v.snrDb;
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, CodecRoundTrip,
-                         ::testing::Values(CodecCase{"GSM1", 0.95, 0.85, 400}, CodecCase{"GSM2", 0.95, 0.85, 400},
-                                           CodecCase{"GSM3", 0.95, 0.85, 400},
-                                           CodecCase{"MP3_20_12000S", 0.9, 0.8, 3000},
-                                           CodecCase{"MP3_32_16000M", 0.9, 0.8, 3000},
-                                           CodecCase{"LMP3_128_48000S", 0.95, 0.9, 4000},
-                                           CodecCase{"SPEEX_NB", 0.8, 0.6, 800}, CodecCase{"SPEEX_WB", 0.8, 0.6, 800},
-                                           CodecCase{"SPEEX_UWB", 0.8, 0.6, 1600},
-                                           CodecCase{"OPUS_16000M", 0.8, 0.6, 1200},
-                                           CodecCase{"OPUS_48000M", 0.8, 0.6, 3600}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Shipped, CodecRoundTrip,
+    ::testing::Values(CodecCase{"GSM1", 0.95, 0.85, 400}, CodecCase{"GSM2", 0.95, 0.85, 400},
+                      CodecCase{"GSM3", 0.95, 0.85, 400}, CodecCase{"MP3_20_12000S", 0.9, 0.8, 3000},
+                      CodecCase{"MP3_32_16000M", 0.9, 0.8, 3000},
+                      CodecCase{"LMP3_128_48000S", 0.95, 0.9, 4000}, CodecCase{"SPEEX_NB", 0.8, 0.6, 800},
+                      CodecCase{"SPEEX_WB", 0.8, 0.6, 800}, CodecCase{"SPEEX_UWB", 0.8, 0.6, 1600},
+                      CodecCase{"OPUS_16000M", 0.8, 0.6, 1200}, CodecCase{"OPUS_48000M", 0.8, 0.6, 3600}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CodecFormats, EveryShippedFileParsesRoundTripsAndHasACodec) {
     const QStringList files = QDir(DataDir + "/Data/ini").entryList({"*.dat"}, QDir::Files);
@@ -136,8 +137,12 @@ TEST(CodecFormats, BadBlocksAreRefused) {
     QByteArray noBlock = good;
     noBlock[12] = 0;
     const std::pair<const char*, QByteArray> cases[] = {
-        {"empty", QByteArray()},          {"header cut", good.left(17)},  {"extra bytes beyond cbSize", extraTooLong},
-        {"cbSize beyond the file", extraTooShort}, {"over 512 bytes", huge}, {"no channels", noChannels},
+        {"empty", QByteArray()},
+        {"header cut", good.left(17)},
+        {"extra bytes beyond cbSize", extraTooLong},
+        {"cbSize beyond the file", extraTooShort},
+        {"over 512 bytes", huge},
+        {"no channels", noChannels},
         {"block align 0", noBlock},
     };
     for (const auto& [what, bytes] : cases) {
@@ -146,7 +151,8 @@ TEST(CodecFormats, BadBlocksAreRefused) {
         EXPECT_FALSE(why.isEmpty()) << what;
     }
     // Exactly 512 bytes is still a format block.
-    QByteArray max = good.left(WaveFormatHeaderSize) + QByteArray(MaxFormatFileSize - WaveFormatHeaderSize, 'e');
+    QByteArray max =
+        good.left(WaveFormatHeaderSize) + QByteArray(MaxFormatFileSize - WaveFormatHeaderSize, 'e');
     qToLittleEndian<quint16>(quint16(MaxFormatFileSize - WaveFormatHeaderSize), max.data() + 16);
     EXPECT_TRUE(ParseWaveFormat(max));
 }
@@ -166,9 +172,10 @@ TEST(CodecFormats, OversizedFileOnDiskIsRefused) {
 }
 
 TEST(CodecFormats, CodecNamesNeverBecomeOtherPaths) {
-    for (const QByteArray& name : {QByteArray("../GSM1"), QByteArray("GSM1/../GSM1"), QByteArray(""),
-                                  QByteArray("GSM 1"), QByteArray("ABCDEFGHIJKLMNOP"), QByteArray("GSM1\0x", 6),
-                                  QByteArray("/etc/passwd"), QByteArray("GSM1.dat")}) {
+    for (const QByteArray& name :
+         {QByteArray("../GSM1"), QByteArray("GSM1/../GSM1"), QByteArray(""), QByteArray("GSM 1"),
+          QByteArray("ABCDEFGHIJKLMNOP"), QByteArray("GSM1\0x", 6), QByteArray("/etc/passwd"),
+          QByteArray("GSM1.dat")}) {
         EXPECT_FALSE(IsValidCodecName(name)) << name.toStdString();
         EXPECT_TRUE(CodecFormatPath(DataDir, name).isEmpty());
         EXPECT_FALSE(LoadCodecFormat(DataDir, name));
@@ -205,7 +212,8 @@ TEST(Codecs, DecodingGarbageNeverCrashes) {
         Pcm out;
         for (int round = 0; round < 50; ++round) {
             QByteArray junk(int(rng.bounded(1, 2000)), Qt::Uninitialized);
-            for (char& c : junk) c = char(rng.bounded(256));
+            for (char& c : junk)
+                c = char(rng.bounded(256));
             dec->Decode(junk.constData(), std::size_t(junk.size()), out);
         }
         // After garbage and a reset the decoder still decodes real audio.
@@ -253,7 +261,8 @@ TEST(Codecs, GsmOutputIsDecodedBySoxBitIdentically) {
     wav.write(gsmWav(encoded, 8000, quint32(encoded.size() / 65 * 320)));
     wav.close();
     QProcess p;
-    p.start(sox, {wav.fileName(), "-t", "raw", "-e", "signed-integer", "-b", "16", "-L", dir.filePath("out.raw")});
+    p.start(sox,
+            {wav.fileName(), "-t", "raw", "-e", "signed-integer", "-b", "16", "-L", dir.filePath("out.raw")});
     ASSERT_TRUE(p.waitForFinished(20000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     QFile raw(dir.filePath("out.raw"));

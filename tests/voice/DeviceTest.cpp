@@ -6,7 +6,6 @@
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::voice;
@@ -18,10 +17,14 @@ const QString DataDir = QStringLiteral(KORVEX_DATA_DIR);
 
 // scripts/services/pulseaudio.sh runs a private server: a null sink "korvex_speakers" with a 440 Hz sine
 // playing into it, and its monitor remapped as the default microphone "korvex_mic".
-bool soundServer() { return !qEnvironmentVariableIsEmpty("PULSE_SERVER"); }
+bool soundServer() {
+    return !qEnvironmentVariableIsEmpty("PULSE_SERVER");
+}
 
 TEST(SoundDevices, QtSeesTheTestServersDevices) {
-    if (!soundServer()) GTEST_SKIP() << "no sound server (PULSE_SERVER unset: scripts/services/pulseaudio.sh did not start one)";
+    if (!soundServer())
+        GTEST_SKIP()
+            << "no sound server (PULSE_SERVER unset: scripts/services/pulseaudio.sh did not start one)";
     const QAudioDevice in = QMediaDevices::defaultAudioInput();
     const QAudioDevice out = QMediaDevices::defaultAudioOutput();
     ASSERT_FALSE(in.isNull());
@@ -31,7 +34,9 @@ TEST(SoundDevices, QtSeesTheTestServersDevices) {
 }
 
 TEST(SoundDevices, CapturedToneIsEncodedDecodedAndPlayed) {
-    if (!soundServer()) GTEST_SKIP() << "no sound server (PULSE_SERVER unset: scripts/services/pulseaudio.sh did not start one)";
+    if (!soundServer())
+        GTEST_SKIP()
+            << "no sound server (PULSE_SERVER unset: scripts/services/pulseaudio.sh did not start one)";
     VoiceSettings settings{DataDir, true, {}};
     VoiceEngine sender(settings, CreateQtCapture(), nullptr);
     VoiceEngine receiver(settings, nullptr, CreateQtPlayback());
@@ -40,7 +45,8 @@ TEST(SoundDevices, CapturedToneIsEncodedDecodedAndPlayed) {
     sender.ApplyRoomCodec("GSM1");
     receiver.ApplyRoomCodec("GSM1");
     sender.SetSoundConnected(true);
-    ASSERT_TRUE(sender.StartTalking()) << (captureErrors.isEmpty() ? "" : captureErrors.first().at(0).toString().toStdString());
+    ASSERT_TRUE(sender.StartTalking())
+        << (captureErrors.isEmpty() ? "" : captureErrors.first().at(0).toString().toStdString());
     // Real time: 1.5 s of the tone, i.e. 1.5 s of GSM1 low-quality packets. The null sink starts with a
     // long block (up to 2 s) before its monitor delivers anything, hence the generous limit.
     QTRY_VERIFY_WITH_TIMEOUT(packets.size() >= 8, 8000);

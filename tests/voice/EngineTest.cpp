@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::voice;
@@ -24,18 +23,21 @@ QByteArray packet(const QByteArray& field16, const QByteArray& audio) {
 // An engine whose sides the test drives itself: no devices.
 struct Rig {
     explicit Rig(bool highSpeed = true, QString dir = DataDir, int bufferMs = 2500)
-        : engine(VoiceSettings{dir, highSpeed, [bufferMs](const QByteArray&) { return bufferMs; }}, nullptr, nullptr),
+        : engine(VoiceSettings{dir, highSpeed, [bufferMs](const QByteArray&) { return bufferMs; }}, nullptr,
+                 nullptr),
           log(&engine, &VoiceEngine::DebugLog), errors(&engine, &VoiceEngine::VoiceError),
           packets(&engine, &VoiceEngine::PacketReady) {}
     QList<QByteArray> logLines() const {
         QList<QByteArray> lines;
-        for (const auto& args : log) lines << args.at(0).toByteArray();
+        for (const auto& args : log)
+            lines << args.at(0).toByteArray();
         return lines;
     }
     QList<QByteArray> sent() {
         QCoreApplication::processEvents();
         QList<QByteArray> out;
-        for (const auto& args : packets) out << args.at(0).toByteArray();
+        for (const auto& args : packets)
+            out << args.at(0).toByteArray();
         packets.clear();
         return out;
     }
@@ -69,7 +71,8 @@ TEST(VoiceReceive, ValidPacketTable) {
         EXPECT_EQ(rig.engine.ReceivedBytes(), c.appended) << c.what;
         const QList<QByteArray> lines = rig.logLines();
         ASSERT_FALSE(lines.isEmpty()) << c.what;
-        EXPECT_EQ(lines.first(), c.valid ? QByteArray("NewCode=GSM1") : QByteArray("Invalid sound data - ignoring."))
+        EXPECT_EQ(lines.first(),
+                  c.valid ? QByteArray("NewCode=GSM1") : QByteArray("Invalid sound data - ignoring."))
             << c.what;
         EXPECT_EQ(rig.engine.PlaybackCodec(), c.valid ? QByteArray("GSM1") : QByteArray()) << c.what;
     }
@@ -143,13 +146,14 @@ TEST(VoiceReceive, FillLevelColours) {
         const BufferStatus s = rig.engine.DisplayBufferStatus(true);
         EXPECT_EQ(s.fillLevel, c.level) << c.bytes;
         EXPECT_EQ(s.colour, c.colour) << c.bytes;
-        EXPECT_EQ(quint32(s.colour), c.colour == BufferStatus::Colour::Red      ? 0x0000FFu
+        EXPECT_EQ(quint32(s.colour), c.colour == BufferStatus::Colour::Red    ? 0x0000FFu
                                      : c.colour == BufferStatus::Colour::Lime ? 0x00FF00u
                                                                               : 0x00FFFFu);
     }
     Rig zero(true, DataDir, 0);
     zero.engine.ApplyRoomCodec("GSM1");
-    EXPECT_EQ(zero.engine.DisplayBufferStatus(true).colour, BufferStatus::Colour::Lime) << "a target of 0 is full";
+    EXPECT_EQ(zero.engine.DisplayBufferStatus(true).colour, BufferStatus::Colour::Lime)
+        << "a target of 0 is full";
 }
 
 TEST(VoiceReceive, ReceiveBufferIsCappedDroppingTheOldest) {
@@ -165,7 +169,8 @@ TEST(VoiceReceive, ReceiveBufferIsCappedDroppingTheOldest) {
     EXPECT_LE(rig.engine.ReceivedBytes(), cap);
     EXPECT_GT(rig.engine.ReceivedBytes(), cap - 65);
     QByteArray all;
-    for (QByteArray load; !(load = rig.engine.DSPOutBufferLoad()).isEmpty();) all += load;
+    for (QByteArray load; !(load = rig.engine.DSPOutBufferLoad()).isEmpty();)
+        all += load;
     EXPECT_TRUE(all.endsWith(last)) << "the newest audio is kept";
     EXPECT_EQ(all.size() % 65, 0) << "dropped in whole blocks";
 }
@@ -279,7 +284,8 @@ TEST(VoiceLoop, WhatOneEngineSendsAnotherPlays) {
 
 TEST(VoiceSend, EchoShapesWhatIsSent) {
     Rig plain, echo;
-    for (Rig* r : {&plain, &echo}) r->engine.ApplyRoomCodec("GSM1");
+    for (Rig* r : {&plain, &echo})
+        r->engine.ApplyRoomCodec("GSM1");
     ReverbPreset p;
     p.taps = {{100, -80}};
     echo.engine.SetEcho(p);
@@ -305,7 +311,8 @@ TEST(VoiceSend, NoiseSuppressionIsOffByDefaultAndDampsSteadyNoise) {
     }
     auto energy = [](const Pcm& p, std::size_t from) {
         double e = 0;
-        for (std::size_t i = from; i < p.size(); ++i) e += double(p[i]) * p[i];
+        for (std::size_t i = from; i < p.size(); ++i)
+            e += double(p[i]) * p[i];
         return e;
     };
     Preprocessor pre(16000);
@@ -316,7 +323,8 @@ TEST(VoiceSend, NoiseSuppressionIsOffByDefaultAndDampsSteadyNoise) {
 
     // The engine sends the same bytes with the stage unset as with it switched off.
     Rig a, b;
-    for (Rig* r : {&a, &b}) r->engine.ApplyRoomCodec("GSM1");
+    for (Rig* r : {&a, &b})
+        r->engine.ApplyRoomCodec("GSM1");
     b.engine.SetNoiseSuppression(true);
     b.engine.SetNoiseSuppression(false);
     EXPECT_EQ(talk(a, 1.0), talk(b, 1.0));

@@ -1,10 +1,9 @@
 #include "voice/Packetiser.h"
+
 #include "voice/ReceiveBuffer.h"
 
 #include <QByteArray>
-
 #include <gtest/gtest.h>
-
 #include <thread>
 
 using namespace korvex::voice;
@@ -18,8 +17,14 @@ TEST(Packetiser, SendsEverythingCollectedOnceTheThresholdIsReached) {
         QByteArray header;
     };
     const Case cases[] = {
-        {Packetiser::Kind::HighQuality, 1250, "\x9A" "MP3_20_12000S   " "\x9C"},
-        {Packetiser::Kind::LowQuality, 625, "\x9A" "GSM1           ~" "\x9C"},
+        {Packetiser::Kind::HighQuality, 1250,
+         "\x9A"
+         "MP3_20_12000S   "
+         "\x9C"},
+        {Packetiser::Kind::LowQuality, 625,
+         "\x9A"
+         "GSM1           ~"
+         "\x9C"},
     };
     for (const Case& c : cases) {
         Packetiser p(c.kind);
@@ -92,15 +97,18 @@ TEST(ReceiveBuffer, ConcurrentAppendAndDrainLoseNothing) {
     std::thread writer([&] {
         for (int i = 0; i < Packets; ++i) {
             QByteArray p(1 + i % 97, '\0');
-            for (qsizetype k = 0; k < p.size(); ++k) p[k] = char((i + k) & 0xFF);
+            for (qsizetype k = 0; k < p.size(); ++k)
+                p[k] = char((i + k) & 0xFF);
             b.Append(p);
         }
     });
     QByteArray expected;
     for (int i = 0; i < Packets; ++i)
-        for (int k = 0; k < 1 + i % 97; ++k) expected.append(char((i + k) & 0xFF));
+        for (int k = 0; k < 1 + i % 97; ++k)
+            expected.append(char((i + k) & 0xFF));
     QByteArray got;
-    while (got.size() < expected.size()) got += b.Drain(1625);
+    while (got.size() < expected.size())
+        got += b.Drain(1625);
     writer.join();
     EXPECT_EQ(got.size(), expected.size());
     EXPECT_TRUE(got == expected);

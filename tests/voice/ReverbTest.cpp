@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::voice;
@@ -19,7 +18,8 @@ std::vector<std::int16_t> impulseResponse(const ReverbPreset& preset, int rate, 
     std::vector<std::int16_t> s(length, 0);
     s[0] = 10000;
     // In odd pieces: the delay line must carry across calls.
-    for (std::size_t at = 0; at < length; at += 333) r.Process(s.data() + at, std::min<std::size_t>(333, length - at));
+    for (std::size_t at = 0; at < length; at += 333)
+        r.Process(s.data() + at, std::min<std::size_t>(333, length - at));
     return s;
 }
 
@@ -41,7 +41,8 @@ TEST(Reverb, ImpulseResponseHasTheTapsAtTheirDelaysAndSigns) {
     using Taps = std::vector<std::pair<std::size_t, int>>;
     // Input gain 80 %, output 100 %: the dry impulse comes out as 8000.
     // "Simple Echo": 150 ms at 63 %, no feedback.
-    EXPECT_EQ(nonZero(impulseResponse(shippedPreset("Simple Echo"), 16000, 8000)), (Taps{{0, 8000}, {2400, 5040}}));
+    EXPECT_EQ(nonZero(impulseResponse(shippedPreset("Simple Echo"), 16000, 8000)),
+              (Taps{{0, 8000}, {2400, 5040}}));
     // "Long Echo": 350 ms at -50 % with 50 % feedback: -4000, then the fed-back -2000 through the tap again.
     EXPECT_EQ(nonZero(impulseResponse(shippedPreset("Reverb.Long Echo"), 8000, 8000)),
               (Taps{{0, 8000}, {2800, -4000}, {5600, 1000}}));
@@ -109,7 +110,8 @@ TEST(ReverbPresets, ParticularLinesOfTheDefaults) {
                                 "OutputGain=100\r\nFeedBack=75\r\nFilter=0\r\nDelay0=160\r\nGain0=30\r\n"
                                 "Delay1=300\r\nGain1=50\r\n\r\n[Reverb.Air Duct Reverb]\r\n"));
     EXPECT_TRUE(text.contains("[Reverb.Hagel]\r\nMaxDelay=1000\r\nInputGain=80\r\nInputPan=01\r\n"));
-    EXPECT_TRUE(text.contains("Gain0=39\r\nDelay1=150\r\nDelay2=200\r\n")) << "tap 1 of FeedBack Overload has no gain";
+    EXPECT_TRUE(text.contains("Gain0=39\r\nDelay1=150\r\nDelay2=200\r\n"))
+        << "tap 1 of FeedBack Overload has no gain";
     EXPECT_TRUE(text.endsWith("Delay5=170\r\nGain5=31\r\n"));
     EXPECT_EQ(text.count("\r\n\r\n"), 23);
 

@@ -10,7 +10,8 @@ namespace korvex::voice::test {
 
 inline std::vector<std::int16_t> Tone(int rate, double hz, double seconds, double amplitude = 8000) {
     std::vector<std::int16_t> s(std::size_t(rate * seconds));
-    for (std::size_t i = 0; i < s.size(); ++i) s[i] = std::int16_t(amplitude * std::sin(2 * M_PI * hz * double(i) / rate));
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] = std::int16_t(amplitude * std::sin(2 * M_PI * hz * double(i) / rate));
     return s;
 }
 
@@ -26,7 +27,8 @@ inline std::vector<std::int16_t> VoiceLike(int rate, double seconds) {
         double v = 0;
         for (int h = 1; h * f0 < 3400 && h < 40; ++h) {
             const double f = h * f0;
-            const double formant = std::exp(-std::pow((f - 700) / 300, 2)) + 0.6 * std::exp(-std::pow((f - 1800) / 400, 2));
+            const double formant =
+                std::exp(-std::pow((f - 700) / 300, 2)) + 0.6 * std::exp(-std::pow((f - 1800) / 400, 2));
             v += (0.15 + formant) / h * std::sin(h * phase);
         }
         const double envelope = 0.55 + 0.45 * std::sin(2 * M_PI * 4 * t);
@@ -36,13 +38,14 @@ inline std::vector<std::int16_t> VoiceLike(int rate, double seconds) {
 }
 
 struct Match {
-    int lag = 0;              // how many samples the output lags the input
-    double correlation = 0;   // normalised correlation at that lag
-    double snrDb = 0;         // signal to error after removing the lag and the best gain
+    int lag = 0;            // how many samples the output lags the input
+    double correlation = 0; // normalised correlation at that lag
+    double snrDb = 0;       // signal to error after removing the lag and the best gain
 };
 
 // Finds the lag in [0, maxLag] where `out` best matches `in`, comparing the middle of the signal.
-inline Match BestMatch(const std::vector<std::int16_t>& in, const std::vector<std::int16_t>& out, int maxLag) {
+inline Match BestMatch(const std::vector<std::int16_t>& in, const std::vector<std::int16_t>& out,
+                       int maxLag) {
     Match best;
     best.correlation = -2;
     const std::size_t from = in.size() / 5, to = in.size() * 4 / 5;
