@@ -36,7 +36,8 @@ public:
 std::unique_ptr<AudioCapture> CreateNullCapture();
 std::unique_ptr<AudioPlayback> CreateNullPlayback();
 
-// Qt Multimedia (QAudioSource / QAudioSink) on the default devices. bufferMs: the device buffer requested.
+// Qt Multimedia (QAudioSource / QAudioSink) on the default devices, each in a thread of its own whose event
+// loop runs the callbacks. bufferMs: the device buffer requested.
 std::unique_ptr<AudioCapture> CreateQtCapture(int bufferMs = 40);
 std::unique_ptr<AudioPlayback> CreateQtPlayback(int bufferMs = 100);
 

@@ -6,6 +6,8 @@
 #include <QAudioSource>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QThread>
+#include <atomic>
 #include <vector>
 
 namespace korvex::voice {
@@ -35,13 +37,56 @@ QString describe(QAudio::Error e) {
     }
 }
 
+// Each device runs in a thread of its own with its own event loop, so that sound keeps flowing while the
+// owner's thread is busy (a long repaint, a modal box): the capture path runs there and hands packets over
+// with a queued call; the playback path pulls there and only takes the receive buffer's lock.
+class AudioThread {
+public:
+    AudioThread() {
+        m_thread.setObjectName(QStringLiteral("korvex-audio"));
+        m_context.moveToThread(&m_thread);
+        m_thread.start();
+    }
+    ~AudioThread() {
+        m_thread.quit();
+        m_thread.wait();
+    }
+    AudioThread(const AudioThread&) = delete;
+    AudioThread& operator=(const AudioThread&) = delete;
+
+    // Runs f in the audio thread and waits for it.
+    template <typename F> void run(F&& f) {
+        if (QThread::currentThread() == &m_thread)
+            f();
+        else
+            QMetaObject::invokeMethod(&m_context, std::forward<F>(f), Qt::BlockingQueuedConnection);
+    }
+
+private:
+    QThread m_thread;
+    QObject m_context;
+};
+
 class QtCapture : public AudioCapture {
 public:
     explicit QtCapture(int bufferMs) : m_bufferMs(bufferMs) {}
     ~QtCapture() override { Stop(); }
 
     bool Start(int sampleRate, Sink sink, ErrorHandler onError, QString* error) override {
-        Stop();
+        bool ok = false;
+        m_thread.run([&] { ok = startHere(sampleRate, std::move(sink), std::move(onError), error); });
+        m_started = ok;
+        return ok;
+    }
+    void Stop() override {
+        m_thread.run([this] { stopHere(); });
+        m_started = false;
+    }
+    bool IsStarted() const override { return m_started; }
+
+private:
+    bool startHere(int sampleRate, Sink sink, ErrorHandler onError, QString* error) {
+        stopHere();
         const QAudioDevice device = QMediaDevices::defaultAudioInput();
         if (device.isNull()) {
             if (error) *error = QStringLiteral("no sound input device");
@@ -64,15 +109,13 @@ public:
         QObject::connect(m_io, &QIODevice::readyRead, [this] { pull(); });
         return true;
     }
-    void Stop() override {
+    void stopHere() {
         if (!m_source) return;
         m_source->stop();
         m_source.reset();
         m_io = nullptr;
+        m_carry.clear();
     }
-    bool IsStarted() const override { return m_source != nullptr; }
-
-private:
     void pull() {
         if (!m_io) return;
         const QByteArray bytes = m_io->readAll();
@@ -86,11 +129,13 @@ private:
     }
 
     int m_bufferMs;
+    std::atomic<bool> m_started{false};
     Sink m_sink;
     std::unique_ptr<QAudioSource> m_source;
     QIODevice* m_io = nullptr;
     QByteArray m_carry;
     std::vector<std::int16_t> m_samples;
+    AudioThread m_thread; // last: stopped first, before the members its work uses
 };
 
 // The sink pulls from this device; it asks the engine's playback path for samples and pads with silence, so
@@ -121,7 +166,20 @@ public:
     ~QtPlayback() override { Stop(); }
 
     bool Start(int sampleRate, Source source, ErrorHandler onError, QString* error) override {
-        Stop();
+        bool ok = false;
+        m_thread.run([&] { ok = startHere(sampleRate, std::move(source), std::move(onError), error); });
+        m_started = ok;
+        return ok;
+    }
+    void Stop() override {
+        m_thread.run([this] { stopHere(); });
+        m_started = false;
+    }
+    bool IsStarted() const override { return m_started; }
+
+private:
+    bool startHere(int sampleRate, Source source, ErrorHandler onError, QString* error) {
+        stopHere();
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull()) {
             if (error) *error = QStringLiteral("no sound output device");
@@ -139,22 +197,22 @@ public:
         m_sink->start(m_io.get());
         if (m_sink->error() != QAudio::NoError && m_sink->error() != QAudio::UnderrunError) {
             if (error) *error = describe(m_sink->error());
-            Stop();
+            stopHere();
             return false;
         }
         return true;
     }
-    void Stop() override {
+    void stopHere() {
         if (m_sink) m_sink->stop();
         m_sink.reset();
         m_io.reset();
     }
-    bool IsStarted() const override { return m_sink != nullptr; }
 
-private:
     int m_bufferMs;
+    std::atomic<bool> m_started{false};
     std::unique_ptr<PullDevice> m_io;
     std::unique_ptr<QAudioSink> m_sink;
+    AudioThread m_thread; // last: stopped first, before the members its work uses
 };
 
 } // namespace
