@@ -81,3 +81,24 @@ TEST(SoundDevices, CapturedToneIsEncodedDecodedAndPlayed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SoundDevices, AFormatTheDeviceRefusesIsAnErrorNotACrash) {
+    if (!soundServer())
+        GTEST_SKIP()
+            << "no sound server (PULSE_SERVER unset: scripts/services/pulseaudio.sh did not start one)";
+    auto capture = CreateQtCapture();
+    QString why;
+    EXPECT_FALSE(capture->Start(
+        0, [](const std::int16_t*, std::size_t) {}, {}, &why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(capture->IsStarted());
+    auto playback = CreateQtPlayback();
+    why.clear();
+    EXPECT_FALSE(playback->Start(
+        0, [](std::int16_t*, std::size_t) { return std::size_t(0); }, {}, &why));
+    EXPECT_FALSE(why.isEmpty());
+}
+
+} // namespace
