@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -328,6 +329,30 @@ TEST(VoiceSend, NoiseSuppressionIsOffByDefaultAndDampsSteadyNoise) {
     b.engine.SetNoiseSuppression(true);
     b.engine.SetNoiseSuppression(false);
     EXPECT_EQ(talk(a, 1.0), talk(b, 1.0));
+}
+
+} // namespace
+
+namespace {
+
+TEST(VoiceDevices, NullDevicesKeepTheEngineWorkingWithoutSound) {
+    VoiceSettings settings{DataDir, true, [](const QByteArray&) { return 0; }};
+    VoiceEngine sender(settings, CreateNullCapture(), CreateNullPlayback());
+    VoiceEngine receiver(settings, CreateNullCapture(), CreateNullPlayback());
+    QSignalSpy packets(&sender, &VoiceEngine::PacketReady);
+    sender.ApplyRoomCodec("GSM1");
+    receiver.ApplyRoomCodec("GSM1");
+    sender.SetSoundConnected(true);
+    ASSERT_TRUE(sender.StartTalking());
+    // The null capture delivers silence in real time: 0.4 s fill one low-quality packet.
+    QTRY_VERIFY_WITH_TIMEOUT(!packets.isEmpty(), 3000);
+    sender.StopTalking();
+    QCoreApplication::processEvents();
+    for (const auto& args : packets)
+        receiver.ReceiveFrame(args.at(0).toByteArray());
+    EXPECT_TRUE(receiver.PlaybackStarted());
+    // The null playback consumes what was received.
+    QTRY_COMPARE_WITH_TIMEOUT(receiver.ReceivedBytes(), 0, 3000);
 }
 
 } // namespace
