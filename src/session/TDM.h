@@ -106,6 +106,8 @@ public:
     MemoryTable ChatFormTable{{"FormName", 20}, {"Name", 32}, {"Flash", 1}};
     MemoryTable InfoTable{{"Info", 255}};
     MemoryTable BlockedUsers{{"Name", 32}};
+    QByteArray BlockListText; // the blocked names, each followed by CR LF
+    int InfoShownRow = -1;    // the bulletin row the scrolling panel shows
     bool LoadTableFile(MemoryTable& table, const QString& path);
 
     // ---- saved accounts (Data/user.dbf)
