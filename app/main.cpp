@@ -8,6 +8,7 @@
 //   KORVEX_QUIT_AFTER_SHOW  print the time to the shown logon window and quit (start-up benchmark)
 //   KORVEX_QUIT_AFTER_LOGON print the resident memory once logged on and quit (memory benchmark)
 
+#include "contacts/Contacts.h"
 #include "platform/AppPaths.h"
 #include "platform/SingleInstance.h"
 #include "session/MainShell.h"
@@ -65,12 +66,13 @@ int main(int argc, char** argv) {
     QDir().mkpath(appDir);
     platform::AppPaths::SetAppDir(appDir);
     platform::AppPaths::CopyDefaults(defaultsDir(exeDir) + "/Data", appDir + "Data");
+    platform::AppPaths::CopyDefaults(defaultsDir(exeDir) + "/WebPages", appDir + "WebPages");
 
     session::TDM dm;
     dm.AppDir = appDir;
     dm.Arguments = QCoreApplication::arguments();
     dm.ExecutablePath = QCoreApplication::applicationFilePath();
-    dm.MainFormFactory = [&dm]() -> session::MainWindowApi* { return new session::MainShell(dm); };
+    contacts::InstallContacts(dm); // handlers and the contact list as the main window
     dm.DataModuleCreate();
 
     session::TResForm resForm;
