@@ -357,3 +357,32 @@ TEST(ServerAccounts, InvitationIsMailedThroughTheRelay) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ServerAccounts, ServerToolsTechMsgAndCloseUser) {
+    ServerFixture f;
+    f.AddUser("admin", 3);
+    f.AddUser("bob");
+    f.AddUser("carol");
+    f.AddContact("carol", "bob");
+    auto admin = f.LoggedOn("admin");
+    auto bob = f.LoggedOn("bob");
+    auto carol = f.LoggedOn("carol");
+
+    EXPECT_TRUE(f.Server().SendTechMsg("BOB", "maintenance at noon"));
+    EXPECT_TRUE(bob->WaitFor("TechMsg", Field(1, "maintenance at noon")));
+    EXPECT_FALSE(f.Server().SendTechMsg("ghost", "x"));
+
+    // Only administrators may close other sessions.
+    carol->Send("CloseUser", {"bob", "go away"});
+    EXPECT_FALSE(bob->Receives("CloseUser"));
+    admin->Send("CloseUser", {"bob", "closed for a reason"});
+    EXPECT_TRUE(bob->WaitFor("CloseUser", Field(1, "closed for a reason")));
+    EXPECT_TRUE(bob->WaitDisconnected());
+    EXPECT_TRUE(carol->WaitFor("CLOffLine", Field(1, "bob")));
+    admin->Send("CloseUser", {"bob", "again"});
+    EXPECT_TRUE(admin->WaitFor("TechMsg"));
+}
+
+} // namespace
