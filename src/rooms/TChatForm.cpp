@@ -1,0 +1,675 @@
+#include "rooms/TChatForm.h"
+
+#include "contacts/ChatStyleFile.h"
+#include "contacts/ChatView.h"
+#include "contacts/Contacts.h"
+#include "contacts/PictureQueue.h"
+#include "contacts/SafeHtml.h"
+#include "contacts/Smileys.h"
+#include "net/Clock.h"
+#include "net/Command.h"
+#include "net/SendCommand.h"
+#include "net/TBBClient.h"
+#include "platform/AppPaths.h"
+#include "platform/Timer.h"
+#include "rooms/RoomModeration.h"
+#include "rooms/RoomText.h"
+#include "rooms/RoomUserList.h"
+#include "session/Dialogs.h"
+#include "session/TDM.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace korvex::rooms {
+
+using platform::AppPaths;
+using session::FromAnsi;
+using session::ToAnsi;
+
+namespace {
+
+QList<QPointer<TChatForm>>& forms() {
+    static QList<QPointer<TChatForm>> list;
+    return list;
+}
+
+quint64 nextFormNumber() {
+    static quint64 n = 0;
+    return ++n;
+}
+
+QDateTime now() {
+    return QDateTime::fromMSecsSinceEpoch(net::Clock::NowMs());
+}
+
+// The line of one user: state marks drawn as small glyphs, then the coloured, prefixed name.
+class UserDelegate : public QStyledItemDelegate {
+public:
+    UserDelegate(RoomUserList* users, QObject* parent) : QStyledItemDelegate(parent), m_users(users) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (index.row() >= m_users->Count()) return;
+        const RoomUserLook look = m_users->Look(index.row());
+        p->save();
+        const QRect r = option.rect;
+        auto mark = [&](int x, const QColor& c, const QString& text) {
+            const QRect box(r.left() + x, r.top() + 2, 14, 14);
+            p->setPen(c);
+            p->drawRoundedRect(box.adjusted(0, 0, -1, -1), 3, 3);
+            p->drawText(box, Qt::AlignCenter, text);
+        };
+        mark(0, look.text == TextIcon::On ? QColor(0, 128, 0) : QColor(200, 0, 0), "T");
+        int x = 9;
+        if (look.video != VideoIcon::None) {
+            mark(9, look.video == VideoIcon::On ? QColor(0, 0, 200) : QColor(200, 0, 0), "C");
+            x = 25;
+        }
+        switch (look.voice) {
+        case VoiceIcon::Off: mark(x, QColor(200, 0, 0), "V"); x += 16; break;
+        case VoiceIcon::Mic: mark(x, QColor(0, 160, 0), "M"); x += 16; break;
+        case VoiceIcon::On: mark(x, QColor(0, 100, 0), "V"); x += 16; break;
+        case VoiceIcon::Hand: mark(x, QColor(160, 120, 0), "H"); x += 16; break;
+        case VoiceIcon::None: break;
+        }
+        if (!look.caption.isEmpty()) {
+            QFont f = option.font;
+            f.setBold(true);
+            p->setFont(f);
+            p->setPen(look.colour);
+            p->drawText(r.adjusted(x + 8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, FromAnsi(look.caption));
+        }
+        p->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 18);
+    }
+
+private:
+    RoomUserList* m_users;
+};
+
+} // namespace
+
+TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray& group, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dm(dm), m_formName("chat" + QByteArray::number(nextFormNumber())),
+      m_room(room), m_group(group), m_sendTimer(new platform::Timer(100, this)),
+      m_typingTimer(new platform::Timer(2000, this)) {
+    setObjectName(QString::fromLatin1(m_formName));
+    setWindowTitle(FromAnsi(room));
+    setMinimumSize(662, 300);
+    m_media = dm.ChatFormTable.IsEmpty();
+    dm.ChatFormTable.Append({{"FormName", m_formName}, {"Name", room}});
+    forms().append(this);
+
+    m_users = new RoomUserList(this);
+    session::TDM* d = &dm;
+    m_users->SetBlockedCheck([d](const QByteArray& name) { return IsBlocked(*d, name); });
+    m_pictures = new contacts::PictureQueue(contacts::SmileyFolder(dm),
+                                            AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"), dm.WebHost, this);
+    buildUi();
+
+    m_sendTimer->SetSingleShot(true);
+    connect(m_sendTimer, &platform::Timer::OnTimer, this, &TChatForm::SendText);
+    m_typingTimer->SetSingleShot(true);
+    connect(m_typingTimer, &platform::Timer::OnTimer, this, [this] {
+        m_typingTimer->SetEnabled(false);
+        rebuildTyping();
+    });
+    m_style.bold = true;
+    m_style.size = "2";
+}
+
+TChatForm::~TChatForm() {
+    unregister();
+    forms().removeAll(this);
+    forms().removeAll(nullptr);
+}
+
+void TChatForm::buildUi() {
+    m_view = new contacts::ChatView(this);
+    m_view->setObjectName("ChMemo");
+    m_view->ImageRequest = [this](const QUrl& url) { return m_pictures->Request(url); };
+    connect(m_pictures, &contacts::PictureQueue::Ready, m_view, &contacts::ChatView::DeliverImage);
+    connect(m_view, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
+        if (contacts::IsOpenableAddress(url.toEncoded())) QDesktopServices::openUrl(url);
+    });
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.addAction("&Clear My Text Chat", this, &TChatForm::ClearChat);
+        menu.addAction("Select &All", m_view, &QTextBrowser::selectAll);
+        menu.addAction("C&opy", this, [this] {
+            if (m_view->textCursor().hasSelection())
+                QApplication::clipboard()->setText(m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
+            m_view->ScrollToBottom();
+            m_sendBox->setFocus();
+        });
+        menu.exec(m_view->mapToGlobal(pos));
+    });
+
+    m_sendBox = new QPlainTextEdit(this);
+    m_sendBox->setObjectName("SendMemo");
+    m_sendBox->installEventFilter(this);
+    m_sendBox->setMaximumHeight(70);
+
+    auto* send = new QPushButton("Send", this);
+    send->setObjectName("SendButton");
+    connect(send, &QPushButton::clicked, this, &TChatForm::SendText);
+    auto* exit = new QPushButton("Exit Room", this);
+    connect(exit, &QPushButton::clicked, this, &TChatForm::Leave);
+    m_smileyButton = new QPushButton(":-)", this);
+    m_smileyButton->setObjectName("SmileButton");
+    connect(m_smileyButton, &QPushButton::clicked, this, [this] {
+        const contacts::SmileyTable& table = contacts::Smileys(m_dm);
+        QMenu menu(this);
+        for (const contacts::SmileyCode& c : table.SmileyCodes())
+            menu.addAction(FromAnsi(c.code), this, [this, n = c.picture] { InsertSmiley(n); });
+        menu.exec(m_smileyButton->mapToGlobal(QPoint(0, 0)));
+    });
+    auto* nameColour = new QPushButton("Select My Color", this);
+    connect(nameColour, &QPushButton::clicked, this, [this] {
+        const QColor c = QColorDialog::getColor(QColor(QString::fromLatin1(m_nameColor)), this);
+        if (c.isValid()) ChooseNameColour(c);
+    });
+
+    m_userView = new QListView(this);
+    m_userView->setObjectName("VTS");
+    m_userView->setModel(m_users);
+    m_userView->setItemDelegate(new UserDelegate(m_users, m_userView));
+    m_userView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_userView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_userView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        showUserMenu(m_userView->viewport()->mapToGlobal(pos), m_userView->indexAt(pos));
+    });
+    connect(m_userView, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid() && SetTarget(m_users->At(index.row()).name)) DoubleClickTarget();
+    });
+    auto* refresh = new QPushButton("Refresh", this);
+    refresh->setObjectName("RefBut");
+    refresh->setToolTip("Refresh user list");
+    connect(refresh, &QPushButton::clicked, this, &TChatForm::RefButClick);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName("StatusBar");
+
+    auto* right = new QWidget(this);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(m_userView);
+    rightLayout->addWidget(refresh);
+    right->setMinimumWidth(185);
+
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(m_view, 1);
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(m_smileyButton);
+    tools->addWidget(nameColour);
+    tools->addStretch();
+    tools->addWidget(exit);
+    leftLayout->addLayout(tools);
+    auto* sendRow = new QHBoxLayout;
+    sendRow->addWidget(m_sendBox, 1);
+    sendRow->addWidget(send);
+    leftLayout->addLayout(sendRow);
+
+    auto* split = new QSplitter(this);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split, 1);
+    layout->addWidget(m_status);
+}
+
+// ---- registry
+
+TChatForm* TChatForm::FindByFormName(const QByteArray& formName) {
+    for (const auto& f : forms())
+        if (f && !f->m_left && f->m_formName == formName) return f;
+    return nullptr;
+}
+
+TChatForm* TChatForm::FindByRoom(session::TDM& dm, const QByteArray& room) {
+    if (!dm.ChatFormTable.Locate("Name", room, Qt::CaseInsensitive)) return nullptr;
+    return FindByFormName(dm.ChatFormTable.Value("FormName"));
+}
+
+TChatForm* TChatForm::Current(session::TDM& dm) {
+    if (dm.ChatFormTable.Eof()) return nullptr;
+    return FindByFormName(dm.ChatFormTable.Value("FormName"));
+}
+
+QList<TChatForm*> TChatForm::All(session::TDM& dm) {
+    QList<TChatForm*> list;
+    for (const QByteArray& name : dm.ChatFormTable.Column("FormName"))
+        if (TChatForm* f = FindByFormName(name)) list.append(f);
+    return list;
+}
+
+void TChatForm::SetInvisible() {
+    m_invisible = true;
+    SetStatusText("You are invisible in this room");
+}
+
+// ---- showing and set-up
+
+void TChatForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_setupPending) setUp();
+}
+
+void TChatForm::setUp() {
+    if (m_room == "Korvex Help") {
+        m_smileyButton->setEnabled(false);
+        m_smileyButton->hide();
+    }
+    m_setupPending = false;
+    m_setupGuard = true;
+    m_style = contacts::TextStyle{};
+    m_style.bold = true;
+    m_style.size = "2";
+    m_nameColor = "#000000";
+    m_history.clear();
+    m_view->Reload({});
+    const QString stylePath = AppPaths::PathIn(m_dm.AppDir, "Data/chatcolor.dat");
+    if (QFile::exists(stylePath)) {
+        const contacts::ChatStyleFile f = contacts::ChatStyleFile::Load(stylePath);
+        f.ApplyTo(m_style);
+        m_nameColor = f.nameColor;
+        m_camsOnTop = f.optionFlag;
+        if (m_style.face.trimmed().isEmpty()) m_style.face = "Tahoma";
+    }
+    QFont font = m_sendBox->font();
+    font.setBold(m_style.bold);
+    font.setItalic(m_style.italic);
+    static const int points[] = {6, 8, 10, 14, 16, 18, 24};
+    const int size = std::clamp(m_style.size.toInt(), 1, 7);
+    font.setPointSize(points[size - 1]);
+    m_sendBox->setFont(font);
+    m_view->SetCharset(contacts::ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/ChatCharset.dat")));
+
+    // Position and size from the last session when the file has them.
+    QFile geometry(AppPaths::PathIn(m_dm.AppDir, "Data/chatform.dat"));
+    if (geometry.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = geometry.readAll().split('\n');
+        if (lines.size() >= 4) {
+            bool ok = false;
+            int top = lines[0].trimmed().toInt(&ok);
+            if (!ok) top = y();
+            int leftPos = lines[1].trimmed().toInt(&ok);
+            if (!ok) leftPos = x();
+            const int w = lines[2].trimmed().toInt(&ok);
+            const int h = lines[3].trimmed().toInt(&ok);
+            move(std::max(0, leftPos), std::max(0, top));
+            if (w > 0 && h > 0) resize(w, h);
+        }
+    }
+    m_sendBox->setFocus();
+    m_setupGuard = false;
+}
+
+void TChatForm::Rejoin() {
+    m_setupPending = true;
+    if (isVisible())
+        setUp();
+    else
+        show();
+    RefButClick();
+}
+
+// ---- chat view
+
+void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool smileys) {
+    Q_UNUSED(user)
+    QByteArray line = html;
+    if (smileys) {
+        // Lines of other users are untrusted: only the markup this program writes survives, and links open only
+        // for the safe schemes.
+        line = contacts::FilterMessageHtml(line, contacts::MessagePolicy(m_dm));
+        if (m_smileyButton->isEnabled()) line = ExpandLineSmileys(line, contacts::Smileys(m_dm));
+    }
+    line += "<br> ";
+    m_history.append(line);
+    if (m_history.size() > MaxHistory) m_history.removeFirst();
+    m_view->AppendLine(line);
+    m_view->ScrollToBottom();
+}
+
+void TChatForm::AddSystemLine(const QByteArray& user, const char* event) {
+    const int row = UserTable.Find("Name", user, Qt::CaseInsensitive);
+    const QByteArray name = row >= 0 ? UserTable.ValueAt(row, "Name") : user;
+    AddChatLine({}, RoomSystemLine(contacts::FilterMessageHtml(name, {}), event), false);
+}
+
+void TChatForm::ClearChat() {
+    m_history.clear();
+    m_view->Reload({});
+}
+
+void TChatForm::reloadView() {
+    m_view->Reload(m_history);
+    m_view->ScrollToBottom();
+}
+
+void TChatForm::SetStatusText(const QString& text) {
+    m_status->setText(text);
+}
+
+QString TChatForm::StatusText() const {
+    return m_status->text();
+}
+
+// ---- typing
+
+void TChatForm::SetTyping(const QByteArray& user, bool stopped) {
+    m_typing.SetTyping(user, stopped, now());
+    if (stopped) m_typingSender.Rearm(now());
+    rebuildTyping();
+}
+
+void TChatForm::rebuildTyping() {
+    m_typing.SetTyping(m_dm.OwnNick, true, now()); // the own notices never show
+    const QByteArray text = m_typing.Refresh(now());
+    SetStatusText(FromAnsi(text));
+    m_typingTimer->SetEnabled(!text.isEmpty());
+}
+
+void TChatForm::SendBoxKeyTyped() {
+    if (m_typingSender.KeyPressed(now()) && connected()) m_dm.SendCmd("Typing", {m_dm.OwnNick, m_room});
+}
+
+// ---- sending
+
+bool TChatForm::connected() const {
+    return m_dm.MainClient && m_dm.MainClient->Active();
+}
+
+QString TChatForm::SendBoxText() const {
+    return m_sendBox->toPlainText();
+}
+
+void TChatForm::SetSendBoxText(const QString& text) {
+    m_sendBox->setPlainText(text);
+}
+
+void TChatForm::SendText() {
+    QByteArray typed = ToAnsi(m_sendBox->toPlainText());
+    const RoomLine line =
+        ComposeRoomLine(typed, m_style, m_nameColor, m_dm.OwnNick, m_dm.RestrictNoText, connected());
+    if (FromAnsi(line.sendBox) != m_sendBox->toPlainText()) m_sendBox->setPlainText(FromAnsi(line.sendBox));
+    if (line.sent) m_dm.SendCmd("ChatMsg", {m_room, m_dm.OwnNick, line.html});
+    m_sendBox->moveCursor(QTextCursor::End);
+    m_sendBox->setFocus();
+}
+
+void TChatForm::InsertSmiley(int picture) {
+    QByteArray code = "|" + QByteArray::number(picture) + "|";
+    for (const contacts::SmileyCode& c : contacts::Smileys(m_dm).SmileyCodes())
+        if (c.picture == picture) {
+            code = c.code;
+            break;
+        }
+    m_sendBox->moveCursor(QTextCursor::End);
+    m_sendBox->insertPlainText(FromAnsi(code));
+    m_sendBox->moveCursor(QTextCursor::End);
+}
+
+void TChatForm::ChooseNameColour(const QColor& chosen) {
+    const QColor background = m_view->palette().color(QPalette::Base);
+    const QColor c = LegibleNameColour(chosen, background);
+    m_nameColor = contacts::ColorText(quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16);
+    WriteConfig();
+}
+
+void TChatForm::WriteConfig() const {
+    if (m_setupGuard) return;
+    contacts::ChatStyleFile f;
+    f.bold = m_style.bold;
+    f.italic = m_style.italic;
+    f.sizeIndex = std::clamp(m_style.size.toInt() - 1, 0, 3);
+    f.nameColor = m_nameColor;
+    f.colour = m_style.colour;
+    f.face = m_style.face;
+    f.optionFlag = m_camsOnTop;
+    f.Save(AppPaths::PathIn(m_dm.AppDir, "Data/chatcolor.dat"));
+}
+
+// ---- keys
+
+bool TChatForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_sendBox && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && key->modifiers() == Qt::ControlModifier) {
+            m_sendBox->moveCursor(QTextCursor::End);
+            m_sendBox->insertPlainText("\n");
+            return true;
+        }
+        if (enter) {
+            m_sendBox->moveCursor(QTextCursor::End);
+            m_sendTimer->SetEnabled(true);
+            return true;
+        }
+        if (key->key() == Qt::Key_S && key->modifiers() == Qt::AltModifier) {
+            SendText();
+            return true;
+        }
+        if (!key->text().isEmpty()) SendBoxKeyTyped();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TChatForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        Leave();
+        return;
+    }
+    if ((event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) && event->modifiers() == Qt::ControlModifier) {
+        if (m_view->textCursor().hasSelection())
+            QApplication::clipboard()->setText(m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
+        return;
+    }
+    if (event->key() == Qt::Key_S && event->modifiers() == Qt::AltModifier) {
+        SendText();
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty() && text != "\n" && text.at(0).isPrint() && m_sendBox->isVisible() && !m_sendBox->hasFocus()) {
+        m_sendBox->moveCursor(QTextCursor::End);
+        m_sendBox->insertPlainText(text);
+        m_sendBox->setFocus();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// ---- leaving
+
+bool TChatForm::HandRaised() const {
+    return m_users->IsHandRaised(m_dm.OwnNick);
+}
+
+void TChatForm::sendLeaveMessages() {
+    if (m_dm.HoldsMic) m_dm.SendCmd("DelMic", {m_dm.OwnNick, m_room, m_group});
+    if (HandRaised()) m_dm.SendCmd("SetHand", {m_dm.OwnNick, m_room, m_group});
+}
+
+void TChatForm::unregister() {
+    if (m_left) return;
+    m_left = true;
+    QFile geometry(AppPaths::PathIn(m_dm.AppDir, "Data/chatform.dat"));
+    if (geometry.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        geometry.write(QByteArray::number(y()) + "\r\n" + QByteArray::number(x()) + "\r\n" +
+                       QByteArray::number(width()) + "\r\n" + QByteArray::number(height()) + "\r\n");
+    if (PublishingCam) m_dm.SendCmd("VCapOFF", {m_dm.OwnNick, m_room});
+    m_dm.SendCmd("ExitRoom", {m_dm.OwnNick, m_group, m_room});
+    const int row = m_dm.ChatFormTable.Find("FormName", m_formName, Qt::CaseSensitive);
+    if (row >= 0) m_dm.ChatFormTable.DeleteRow(row);
+    WriteConfig();
+}
+
+void TChatForm::Leave() {
+    if (m_left) return;
+    sendLeaveMessages();
+    // The exit messages and the registry row go at once, so that a join sent right after leaving finds the
+    // room left and the registry without this window.
+    unregister();
+    hide();
+    deleteLater();
+}
+
+void TChatForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    Leave();
+}
+
+// ---- user list
+
+void TChatForm::RefButClick() {
+    UserTable.Clear();
+    m_users->Clear();
+    if (m_dm.MainClient)
+        net::SendCommand(*m_dm.MainClient,
+                         net::MakeCommand("GetChatUsers", {m_room}) + net::MakeCommand("GetVideoUsers", {m_room}));
+}
+
+bool TChatForm::IsBlocked(session::TDM& dm, const QByteArray& name) {
+    return dm.BlockedUsers.Find("Name", name, Qt::CaseInsensitive) >= 0;
+}
+
+bool TChatForm::SetTarget(const QByteArray& name) {
+    if (UserTable.Find("Name", name, Qt::CaseInsensitive) < 0) return false;
+    m_target = name;
+    const RoomUserData* u = m_users->Find(name);
+    m_targetType = u ? u->userType : QByteArray();
+    m_targetFlags[0] = u ? u->textFlag : QByteArray();
+    m_targetFlags[1] = u ? u->videoFlag : QByteArray();
+    m_targetFlags[2] = u ? u->voiceFlag : QByteArray();
+    m_targetFlags[3] = u ? u->notAllFlag : QByteArray();
+    return true;
+}
+
+bool TChatForm::IsModeratorHere() const {
+    return IsModerator(m_dm.UserType, m_owner);
+}
+
+ChatMenuState TChatForm::MenuState() const {
+    ChatMenuState s;
+    const bool self = m_target.compare(m_dm.OwnNick, Qt::CaseInsensitive) == 0;
+    auto onContactList = [this](const session::MemoryTable& t) {
+        const int row = t.Find("Name", m_target, Qt::CaseInsensitive);
+        return row >= 0 && t.ValueAt(row, "CL") == "1";
+    };
+    const bool inOnline = onContactList(m_dm.AUserTable);
+    const bool inOffline = onContactList(m_dm.PUserTable);
+    const bool blocked = IsBlocked(m_dm, m_target);
+    s.sendEntries = !self;
+    s.adminsPack = m_dm.UserType == "2" || m_dm.UserType == "3" || m_owner;
+    s.ban = m_dm.UserType == "3" && !m_owner;
+    s.addContact = !self && !inOnline && !inOffline;
+    s.deleteContact = (inOnline && !self) || inOffline;
+    s.addBlock = !self && !blocked;
+    s.removeBlock = blocked && !self;
+    return s;
+}
+
+void TChatForm::Kick() {
+    const bool self = m_target.compare(m_dm.OwnNick, Qt::CaseInsensitive) == 0;
+    if (!MayRestrict(m_dm.UserType, m_owner, m_targetType, self)) {
+        session::ShowMessage(session::DialogKind::Warning, "Cannot kick this user.");
+        return;
+    }
+    const QByteArray target = m_target, room = m_room;
+    session::TDM* dm = &m_dm;
+    session::ShowMessage(session::DialogKind::InformationYesNo, "Kick User " + FromAnsi(target) + " ?",
+                         [dm, target, room](bool ok) {
+                             if (ok) dm->SendCmd("KikUser", {target, room});
+                         });
+}
+
+void TChatForm::RestrictTarget(int position, bool set) {
+    if (!connected()) return;
+    if (set) {
+        const bool self = m_target.compare(m_dm.OwnNick, Qt::CaseInsensitive) == 0;
+        Q_UNUSED(self)
+        if (!IsModeratorHere() || IsProtected(m_targetType)) return;
+    }
+    const QByteArray flags = m_targetFlags[0] + m_targetFlags[1] + m_targetFlags[2] + m_targetFlags[3];
+    m_dm.SendCmd("SetRDot", {m_target, RedDotFlags(flags, RedDot(position), set), m_room});
+}
+
+void TChatForm::ClearTextChatForAll() {
+    m_dm.SendCmd("ClearChat", {m_group, m_room});
+}
+
+void TChatForm::CloseRoomForAll() {
+    const QByteArray group = m_group, room = m_room;
+    session::TDM* dm = &m_dm;
+    session::ShowMessage(session::DialogKind::Confirmation,
+                         "Close Room " + FromAnsi(room) + " ?\r\r" + "WARNING: Room will be DELETED!",
+                         [dm, group, room](bool ok) {
+                             if (ok) dm->SendCmd("DelRoom", {group, room});
+                         });
+}
+
+void TChatForm::DoubleClickTarget() {
+    if (IsModeratorHere() && !IsProtected(m_targetType)) {
+        m_dm.SendCmd("SetRDot", {m_target, DoubleClickFlags(m_targetFlags[3]), m_room});
+        return;
+    }
+    if (MenuState().sendEntries && OpenMessage) OpenMessage(m_target);
+}
+
+void TChatForm::UserDetails() {
+    m_dm.SendCmd("GetInfo", {m_target});
+}
+
+void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) {
+    if (!index.isValid() || !SetTarget(m_users->At(index.row()).name)) return;
+    const ChatMenuState s = MenuState();
+    QMenu menu(this);
+    menu.addAction(FromAnsi(m_target))->setEnabled(false);
+    if (s.sendEntries && OpenMessage)
+        menu.addAction("Send Message", this, [this] { OpenMessage(m_target); });
+    menu.addAction("User Details", this, &TChatForm::UserDetails);
+    if (s.adminsPack) {
+        QMenu* admins = menu.addMenu("Admins Pack");
+        admins->addAction("Kick", this, &TChatForm::Kick);
+        admins->addAction("No text", this, [this] { RestrictTarget(0, true); });
+        admins->addAction("No video", this, [this] { RestrictTarget(1, true); });
+        admins->addAction("No voice", this, [this] { RestrictTarget(2, true); });
+        admins->addAction("Allow text", this, [this] { RestrictTarget(0, false); });
+        admins->addAction("Allow video", this, [this] { RestrictTarget(1, false); });
+        admins->addAction("Allow voice", this, [this] { RestrictTarget(2, false); });
+        admins->addAction("Clear Text Chat", this, &TChatForm::ClearTextChatForAll);
+        admins->addAction("Close Room", this, &TChatForm::CloseRoomForAll);
+    }
+    if (s.addContact)
+        menu.addAction("Add user to Contact List", this, [this] { m_dm.SendCmd("AddCList", {m_dm.OwnNick, m_target}); });
+    if (s.deleteContact)
+        menu.addAction("Delete User from Contact List", this,
+                       [this] { m_dm.SendCmd("DelCList", {m_dm.OwnNick, m_target}); });
+    menu.exec(globalPos);
+}
+
+} // namespace korvex::rooms

@@ -1,0 +1,176 @@
+#pragma once
+
+#include "contacts/MessageFormat.h"
+#include "contacts/TypingNotices.h"
+#include "session/MemoryTable.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QListView;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace korvex::contacts {
+class ChatView;
+class PictureQueue;
+} // namespace korvex::contacts
+namespace korvex::platform {
+class Timer;
+}
+namespace korvex::session {
+class TDM;
+}
+
+namespace korvex::rooms {
+
+class RoomUserList;
+
+// Which entries of the user menu are shown for the current target.
+struct ChatMenuState {
+    bool sendEntries = false;   // "Send Message", "Send Voicemail", "Send File..."
+    bool adminsPack = false;
+    bool ban = false;
+    bool addContact = false;
+    bool deleteContact = false;
+    bool addBlock = false;
+    bool removeBlock = false;
+};
+
+// The window of one joined room: chat view, send box with its style, the user list, the status line. It is
+// registered in the data module's ChatFormTable under its component name "chat" + a process-wide number.
+class TChatForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int MaxHistory = 1000;
+
+    // Creates the window for a confirmed join and registers it (the first one while none is registered is the
+    // media window).
+    TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray& group, QWidget* parent = nullptr);
+    ~TChatForm() override;
+
+    // ---- registry
+    static TChatForm* FindByFormName(const QByteArray& formName);
+    // The window of a room (ChatFormTable row found ignoring case); it becomes the current row.
+    static TChatForm* FindByRoom(session::TDM& dm, const QByteArray& room);
+    // The window of ChatFormTable's current row.
+    static TChatForm* Current(session::TDM& dm);
+    static QList<TChatForm*> All(session::TDM& dm); // in table order
+
+    QByteArray FormName() const { return m_formName; }
+    QByteArray Room() const { return m_room; }
+    QByteArray Group() const { return m_group; }
+    bool IsMediaWindow() const { return m_media; }
+    bool IsOwner() const { return m_owner; }
+    void SetOwner(bool owner) { m_owner = owner; }
+    bool Invisible() const { return m_invisible; }
+    void SetInvisible();
+    QByteArray Codec() const { return m_codec; }
+    void SetCodec(const QByteArray& codec) { m_codec = codec; }
+    bool SetupPending() const { return m_setupPending; }
+    void SetSetupPending() { m_setupPending = true; }
+
+    // ---- operations the dispatcher calls
+    void AddChatLine(const QByteArray& user, const QByteArray& html, bool smileys);
+    void AddSystemLine(const QByteArray& user, const char* event);
+    void SetTyping(const QByteArray& user, bool stopped);
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+    void ClearChat();
+    // Runs the set-up again (re-join) and refreshes the user list.
+    void Rejoin();
+    void RefButClick();
+    // The user leaves the room: leave messages, exit messages, registry row removed; the window is deleted later.
+    void Leave();
+
+    // ---- text
+    void SendText();
+    QString SendBoxText() const;
+    void SetSendBoxText(const QString& text);
+    // A key typed into the send box (not Enter): sends a typing notice when a burst starts.
+    void SendBoxKeyTyped();
+    void InsertSmiley(int picture);
+    contacts::TextStyle& Style() { return m_style; }
+    QByteArray NameColor() const { return m_nameColor; }
+    // Applies a colour chosen for the own name (made legible on the chat background) and saves the style.
+    void ChooseNameColour(const QColor& chosen);
+    void WriteConfig() const;
+    const QList<QByteArray>& History() const { return m_history; }
+    contacts::ChatView* View() const { return m_view; }
+
+    // ---- user list
+    RoomUserList& Users() const { return *m_users; }
+    session::MemoryTable UserTable{{"Name", 32}, {"Owner", 1}, {"VCap", 1}, {"SCap", 1}, {"RDot", 1}};
+    // Chooses the menu target; false when the user has no row in UserTable.
+    bool SetTarget(const QByteArray& name);
+    QByteArray Target() const { return m_target; }
+    ChatMenuState MenuState() const;
+    bool IsModeratorHere() const;
+    void Kick();
+    void RestrictTarget(int position, bool set); // 0 text, 1 video, 2 voice
+    void ClearTextChatForAll();
+    void CloseRoomForAll();
+    void DoubleClickTarget();
+    void UserDetails();
+    // Opens a private message window with the target once that layer provides it.
+    std::function<void(const QByteArray& nick)> OpenMessage;
+
+    // Own states the leaving messages depend on (floor control and cams set them).
+    bool HandRaised() const;
+    bool PublishingCam = false;
+
+    // Look-up of blocked and contact names (the contact layer); defaults use the data module's tables.
+    static bool IsBlocked(session::TDM& dm, const QByteArray& name);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildUi();
+    void setUp();
+    void reloadView();
+    void rebuildTyping();
+    void sendLeaveMessages();
+    void unregister();
+    void showUserMenu(const QPoint& globalPos, const QModelIndex& index);
+    bool connected() const;
+    QByteArray stylePath(const char* file) const;
+
+    session::TDM& m_dm;
+    QByteArray m_formName, m_room, m_group, m_codec;
+    bool m_media = false;
+    bool m_owner = false;
+    bool m_setupPending = true;
+    bool m_setupGuard = false;
+    bool m_invisible = false;
+    bool m_left = false;
+    QByteArray m_voiceType = "1";
+    QList<QByteArray> m_history;
+    contacts::TextStyle m_style;
+    QByteArray m_nameColor = "#000000";
+    bool m_camsOnTop = false;
+    contacts::TypingNotices m_typing;
+    contacts::TypingSender m_typingSender;
+    QByteArray m_target, m_targetType, m_targetFlags[4];
+
+    contacts::ChatView* m_view = nullptr;
+    QPlainTextEdit* m_sendBox = nullptr;
+    QListView* m_userView = nullptr;
+    RoomUserList* m_users = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_smileyButton = nullptr;
+    contacts::PictureQueue* m_pictures = nullptr;
+    platform::Timer* m_sendTimer = nullptr;
+    platform::Timer* m_typingTimer = nullptr;
+};
+
+} // namespace korvex::rooms
