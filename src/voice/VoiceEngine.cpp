@@ -25,7 +25,7 @@ int VoiceEngine::bufferSizeFor(const QByteArray& codec) const {
 
 void VoiceEngine::ApplyRoomCodec(const QByteArray& codec) {
     StopAudio();
-    SetupCodec(codec, false);
+    if (!m_settings.restrictNoVoice) SetupCodec(codec, false);
 }
 
 void VoiceEngine::SetupCodec(const QByteArray& codec, bool fromSoundConnection) {

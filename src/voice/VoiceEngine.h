@@ -18,6 +18,7 @@ struct VoiceSettings {
         true; // without it the send codec is forced to "GSM1" and only the low-quality copy goes out
     // The session's prebuffer time for a codec name (GetCodecBufferSize); 2500 ms when not set.
     std::function<int(const QByteArray& codec)> codecBufferSize;
+    bool restrictNoVoice = false; // the account may not use voice: the room's codec is never set up
 };
 
 // The indicator's state: square while collecting the prebuffer, circle while playing; colour by fill level.

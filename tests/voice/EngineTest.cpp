@@ -213,6 +213,10 @@ TEST(VoiceSend, UnknownRoomCodecFallsBackToGsm2AndLowSpeedForcesGsm1) {
     Rig low(false);
     low.engine.ApplyRoomCodec("GSM2");
     EXPECT_EQ(low.engine.SendCodec(), "GSM1");
+    VoiceEngine restricted(VoiceSettings{DataDir, true, {}, true}, nullptr, nullptr);
+    restricted.ApplyRoomCodec("GSM2");
+    EXPECT_TRUE(restricted.SendCodec().isEmpty());
+    EXPECT_FALSE(restricted.StartTalking());
 }
 
 // Talks `seconds` of a tone through the engine and returns the packets sent.
