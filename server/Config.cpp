@@ -118,7 +118,9 @@ bool LoadConfig(const QString& path, ServerConfig& config, QString* error) {
         !numberInto(s, "limits/MaxInvitesPerDay", 0, 10000, config.maxInvitesPerDay, error) ||
         !numberInto(s, "limits/MaxMessageBytes", 256, 4 * 1024 * 1024, config.maxMessageBytes, error) ||
         !numberInto(s, "limits/MaxBlockListEntries", 0, 100000, config.maxBlockListEntries, error) ||
-        !numberInto(s, "limits/MaxContacts", 0, 100000, config.maxContacts, error))
+        !numberInto(s, "limits/MaxContacts", 0, 100000, config.maxContacts, error) ||
+        !numberInto(s, "limits/MaxFailedLogons", 1, 100000, config.maxFailedLogons, error) ||
+        !numberInto(s, "limits/FailedLogonWindowSeconds", 1, 86400, config.failedLogonWindowSeconds, error))
         return false;
 
     const QString cost = text(s, "security/PasswordHashCost", "interactive").trimmed().toLower();

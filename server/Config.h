@@ -42,6 +42,10 @@ struct ServerConfig {
     int maxMessageBytes = 32 * 1024;
     int maxBlockListEntries = 500;
     int maxContacts = 500;
+    // Failed logons from one address within FailedLogonWindowSeconds before further attempts are refused
+    // unchecked (each check costs a password hash).
+    int maxFailedLogons = 20;
+    int failedLogonWindowSeconds = 600;
 
     // [security] "interactive" (default) or "minimal" (test beds and benchmarks only)
     bool minimalPasswordHashing = false;

@@ -87,10 +87,19 @@ void Server::onLogin(Session& s, const ParsedCommand& cmd) {
         refuse(s, cmd, why);
         send(s, MakeCommand("RLogin", {"NO", text}));
     };
+    const qint64 now = net::Clock::NowMs();
+    FailedLogons& failed = m_failedLogons[s.address];
+    if (now - failed.windowStartMs > qint64(m_config.failedLogonWindowSeconds) * 1000) failed = {0, now};
+    if (failed.count >= m_config.maxFailedLogons)
+        return refuseWith(QStringLiteral("too many failed logons from %1").arg(QString::fromLatin1(s.address)),
+                          "Too many failed logons. Please try again later.");
     std::optional<Account> found = m_storage.FindAccount(cmd.field(1));
-    if (!found || !m_passwords.Verify(found->passwordHash, password))
+    if (!found || !m_passwords.Verify(found->passwordHash, password)) {
+        ++failed.count;
         return refuseWith(QStringLiteral("wrong nickname or password for \"%1\"").arg(QString::fromLatin1(cmd.field(1).left(32))),
                           "Wrong nickname or password.");
+    }
+    if (failed.count == 0) m_failedLogons.remove(s.address);
     Account account = *found;
     const QDate today = net::Clock::Now().date();
     if (m_storage.IsBlacklisted(account.nick, s.address, mac, pcId, today))

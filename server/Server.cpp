@@ -17,8 +17,8 @@ using net::ParsedCommand;
 
 namespace {
 
-// Frames from a well-behaved client hold one command, a few at most; more is either a bug or a flood.
-constexpr int MaxCommandsPerFrame = 64;
+// Clients batch a few commands per frame (a long list of voicemail deletions at most); far more is a flood.
+constexpr int MaxCommandsPerFrame = 512;
 // A connection asked to close that still has not drained its output after this long is cut.
 constexpr qint64 CloseGraceMs = 10'000;
 // Commands whose fields carry a password: their numbers, for the verbose log.
@@ -332,6 +332,8 @@ void Server::CheckIdle() {
             writeFrame(s, probe);
         }
     }
+    const qint64 window = qint64(m_config.failedLogonWindowSeconds) * 1000;
+    m_failedLogons.removeIf([&](const auto& entry) { return now - entry.value().windowStartMs > window; });
     scheduleReap();
 }
 

@@ -124,6 +124,11 @@ private:
     QHash<QByteArray, Route> m_routes;
     std::map<quint64, std::unique_ptr<Session>> m_sessions;
     QHash<QByteArray, Session*> m_online; // by lower-case nickname
+    struct FailedLogons {
+        int count = 0;
+        qint64 windowStartMs = 0;
+    };
+    QHash<QByteArray, FailedLogons> m_failedLogons; // by remote address
     quint64 m_nextSessionId = 1;
     bool m_reapScheduled = false;
 };

@@ -386,3 +386,29 @@ TEST(ServerAccounts, ServerToolsTechMsgAndCloseUser) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ServerAccounts, RepeatedFailedLogonsFromOneAddressAreThrottled) {
+    korvex::net::ManualClock clock;
+    korvex::net::Clock::Install(&clock);
+    {
+        auto config = ServerFixture::DefaultConfig();
+        config.maxFailedLogons = 3;
+        config.failedLogonWindowSeconds = 600;
+        ServerFixture f(config);
+        f.AddUser("alice");
+        auto c = f.Connect();
+        for (int i = 0; i < 3; ++i) {
+            c->Send("Login", {"alice", "guess" + QByteArray::number(i), "", ""});
+            ASSERT_TRUE(c->WaitFor("RLogin", Field(1, "NO")));
+        }
+        // Even the right password is not checked now.
+        EXPECT_FALSE(c->Login("alice", "secret1"));
+        clock.advance(601'000);
+        EXPECT_TRUE(c->Login("alice", "secret1"));
+    }
+    korvex::net::Clock::Install(nullptr);
+}
+
+} // namespace

@@ -42,7 +42,7 @@ TEST(ServerRobustness, BadInputIsDroppedAndOthersKeepBeingServed) {
     const QByteArray bomb = korvex::net::EncodeCommandRaw(korvex::net::CompressMarker +
                                                           korvex::net::ZlibCompress(QByteArray(17 << 20, 'a')));
     QByteArray flood;
-    for (int i = 0; i < 1000; ++i) flood += MakeCommand("GetVersion");
+    for (int i = 0; i < 5000; ++i) flood += MakeCommand("GetVersion");
     QByteArray manyFields = "\x9A" "GetVersion";
     for (int i = 0; i < 80; ++i) manyFields += "\x9C" "x";
 
@@ -59,7 +59,7 @@ TEST(ServerRobustness, BadInputIsDroppedAndOthersKeepBeingServed) {
         {"cipher length not a multiple of 8", frame(goodBody.left(goodBody.size() - 3)), true},
         {"random body", frame(randomBytes(300)), true},
         {"inflates past the limit", frame(bomb), true},
-        {"a thousand commands in one frame", korvex::net::EncodeCommand(flood), true},
+        {"five thousand commands in one frame", korvex::net::EncodeCommand(flood), true},
         {"more than 51 fields", korvex::net::EncodeCommand(manyFields), true},
         {"unknown command", korvex::net::EncodeCommand(MakeCommand("NoSuchThing", {"1"})), true},
         {"commands before logon", korvex::net::EncodeCommand(MakeCommand("PrivMsg", {"bob", "x", "hi", "m"})), true},
