@@ -1,8 +1,8 @@
 // The command server's per-connection input path without sockets: frames, envelopes, commands, handlers.
 // The first byte chooses how the rest is fed: as raw connection bytes, or as command text that is enveloped and
 // sent after a logon, so that the handlers behind the logon are reached too.
-#include "Log.h"
-#include "Server.h"
+#include "server/Log.h"
+#include "server/Server.h"
 
 #include "net/Envelope.h"
 

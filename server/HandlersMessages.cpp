@@ -65,7 +65,7 @@ void Server::onRRPrivMsg(Session& s, const ParsedCommand& cmd) {
 void Server::onTyping(Session& s, const ParsedCommand& cmd) {
     if (!isSelf(s, cmd.field(1))) return refuse(s, cmd, QStringLiteral("names another sender"));
     // A room name in field 2 is the room form of the notice, handled with the rooms.
-    if (!cmd.field(2).isEmpty()) return;
+    if (!cmd.field(2).isEmpty()) return m_rooms->OnTyping(s, cmd);
     Session* peer = onlineSession(cmd.field(3));
     if (!peer || peer == &s) return;
     if (const QString why = privateRefusal(s, *peer); !why.isEmpty()) return refuse(s, cmd, why);

@@ -308,3 +308,9 @@ void RoomService::onSysMsg(Session& s, const ParsedCommand& cmd) {
 }
 
 } // namespace korvex::server
+
+namespace korvex::server {
+
+void Server::onRoomCommand(Session& s, const ParsedCommand& cmd) { m_rooms->Handle(s, cmd); }
+
+} // namespace korvex::server

@@ -42,7 +42,7 @@ QString describe(const ParsedCommand& cmd) {
 
 Server::Server(ServerConfig config, QObject* parent)
     : QObject(parent), m_config(std::move(config)), m_passwords(m_config.minimalPasswordHashing),
-      m_mailer(std::make_unique<Mailer>(m_config)) {
+      m_mailer(std::make_unique<Mailer>(m_config)), m_rooms(std::make_unique<RoomService>(*this, m_storage)) {
     registerRoutes();
     m_idleTimer.setInterval(IdleCheckIntervalMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &Server::CheckIdle);
@@ -75,11 +75,16 @@ void Server::registerRoutes() {
         {"Find", {&Server::onFind, true}},
         {"CloseUser", {&Server::onCloseUser, true}},
     };
+    for (const QByteArray& name : RoomService::CommandNames()) m_routes.insert(name, {&Server::onRoomCommand, true});
 }
 
-void Server::OpenStorage(const QString& databasePath) { m_storage.Open(databasePath); }
+void Server::OpenStorage(const QString& databasePath) {
+    m_storage.Open(databasePath);
+    m_rooms->Load();
+}
 
 void Server::SeedDemo() {
+    m_rooms->SeedDemo();
     if (m_storage.AccountCount() > 0) return;
     struct Demo {
         const char* nick;
@@ -282,6 +287,7 @@ void Server::closeSession(Session& s, const QString& reason, bool abort, bool an
     if (s.closing) return;
     s.closing = true;
     s.closingSinceMs = net::Clock::NowMs();
+    if (s.loggedOn()) m_rooms->SessionGone(s);
     LogLine(QStringLiteral("#%1 %2 disconnected: %3")
                 .arg(s.id)
                 .arg(QString::fromLatin1(s.account.nick.isEmpty() ? QByteArray("-") : s.account.nick), reason));

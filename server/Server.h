@@ -2,6 +2,7 @@
 
 #include "Config.h"
 #include "Passwords.h"
+#include "Rooms.h"
 #include "Session.h"
 #include "Storage.h"
 
@@ -31,6 +32,7 @@ public:
     // databasePath ":memory:" keeps everything in memory (fuzzing, some tests).
     void OpenStorage(const QString& databasePath);
     Storage& Store() { return m_storage; }
+    RoomService& Rooms() { return *m_rooms; }
     const ServerConfig& Config() const { return m_config; }
 
     // Creates the demo accounts, contacts and bulletin when the database has no account yet.
@@ -60,6 +62,7 @@ public:
     static constexpr int IdleCheckIntervalMs = 5000;
 
 private:
+    friend class RoomService;
     using Handler = void (Server::*)(Session&, const net::ParsedCommand&);
     struct Route {
         Handler handler;
@@ -111,12 +114,15 @@ private:
     void onTyping(Session& s, const net::ParsedCommand& cmd);
     void onFind(Session& s, const net::ParsedCommand& cmd);
     void onCloseUser(Session& s, const net::ParsedCommand& cmd);
+    // Every room command goes to the room service (HandlersRooms.cpp).
+    void onRoomCommand(Session& s, const net::ParsedCommand& cmd);
 
     // Whether sender may reach recipient privately (block list and "only contacts may write").
     QString privateRefusal(const Session& sender, const Session& recipient) const;
 
     ServerConfig m_config;
     Storage m_storage;
+    std::unique_ptr<RoomService> m_rooms;
     Passwords m_passwords;
     std::unique_ptr<Mailer> m_mailer;
     QTcpServer* m_listener = nullptr;

@@ -95,6 +95,9 @@ public:
     void Begin();
     void Commit();
 
+    // The Qt SQL connection, for stores of other areas that keep their own queries (rooms).
+    QString ConnectionName() const { return m_connection; }
+
 private:
     QString m_connection;
 };

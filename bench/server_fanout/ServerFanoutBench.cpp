@@ -1,6 +1,6 @@
 // Fan-out cost of the command server and private-message latency under load, over loopback.
-#include "Log.h"
-#include "Server.h"
+#include "server/Log.h"
+#include "server/Server.h"
 
 #include "net/Command.h"
 #include "net/Envelope.h"

@@ -1,5 +1,5 @@
-#include "Config.h"
-#include "Values.h"
+#include "server/Config.h"
+#include "server/Values.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,3 @@
-#include "Rooms.h"
 #include "support/ServerFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Storage.h"
+#include "server/Storage.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -1,6 +1,6 @@
 #include "ServerFixture.h"
 
-#include "Log.h"
+#include "server/Log.h"
 
 #include <QDir>
 

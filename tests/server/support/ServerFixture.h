@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Server.h"
+#include "server/Server.h"
 #include "TestClient.h"
 
 #include <QTemporaryDir>
