@@ -121,6 +121,15 @@ QByteArray ContactTreeModel::HeaderText(const QByteArray& kind) const {
 }
 
 void ContactTreeModel::Repaint() {
+    // Counts and marks are read from the tables when rows are drawn; many presence commands in one frame need
+    // one redraw, so the notice is sent once from the event loop.
+    if (m_repaintQueued) return;
+    m_repaintQueued = true;
+    QMetaObject::invokeMethod(this, &ContactTreeModel::repaintNow, Qt::QueuedConnection);
+}
+
+void ContactTreeModel::repaintNow() {
+    m_repaintQueued = false;
     for (int g = 0; g < m_groups.size(); ++g) {
         const QModelIndex h = index(g, 0);
         emit dataChanged(h, h);

@@ -77,6 +77,8 @@ private:
         QList<TIMData> users;
     };
     int groupRow(const QByteArray& kind) const;
+    void repaintNow();
+    bool m_repaintQueued = false;
     session::TDM& m_dm;
     QList<Group> m_groups;
 };

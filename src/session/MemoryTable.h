@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 
 #include <initializer_list>
@@ -52,6 +53,12 @@ public:
 
 private:
     int column(const QByteArray& field) const;
+    // Lookups ignoring case are served by a per-column index (folded value -> first row), built at the first such
+    // lookup and kept up to date by appends; deletions drop it. Presence tables of a busy service hold thousands
+    // of rows, and every presence command looks its user up.
+    static QByteArray fold(const QByteArray& value);
+    void indexAppended(int row) const;
+    mutable QHash<int, QHash<QByteArray, int>> m_index;
     QList<Field> m_fields;
     QList<QList<QByteArray>> m_rows;
     int m_current = -1;

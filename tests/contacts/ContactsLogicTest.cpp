@@ -3,6 +3,7 @@
 #include "contacts/TInviteFriendForm.h"
 #include "contacts/TMainForm.h"
 #include "contacts/TypingNotices.h"
+#include "session/MemoryTable.h"
 #include "session/TDM.h"
 
 #include <gtest/gtest.h>
@@ -170,4 +171,39 @@ TEST(SmileyPictures, ShippedSetDecodesWithCodesAndHints) {
         EXPECT_FALSE(lines[0].trimmed().isEmpty());
         EXPECT_FALSE(lines[1].trimmed().isEmpty());
     }
+}
+
+// Lookups ignoring case go through an index kept up to date by appends; every change must leave it answering as
+// a plain scan would.
+TEST(MemoryTableIndex, LookupsIgnoringCaseMatchAPlainScanThroughChanges) {
+    session::MemoryTable t{{"Name", 32}, {"CL", 1}};
+    auto scan = [&t](const QByteArray& v) {
+        for (int r = 0; r < t.RecordCount(); ++r)
+            if (t.ValueAt(r, "Name").compare(v, Qt::CaseInsensitive) == 0) return r;
+        return -1;
+    };
+    const QList<QByteArray> probes = {"ann", "ANN", "bob", "Bob", "\xc9ve", "\xe9ve", "", "zed", "x"};
+    auto check = [&](const char* step) {
+        for (const QByteArray& p : probes)
+            EXPECT_EQ(t.Find("Name", p, Qt::CaseInsensitive), scan(p)) << step << " " << p.constData();
+    };
+    check("empty");
+    t.Append({{"Name", "Ann"}, {"CL", "1"}});
+    t.Append({{"Name", "bob"}});
+    check("appended");
+    t.Append({{"Name", "ANN"}}); // a second spelling: the first row stays the answer
+    t.Append({{"Name", "\xc9ve"}});
+    check("second spelling");
+    t.SetRecNo(0);
+    t.SetValue("Name", "zed"); // not the last row
+    check("renamed first");
+    t.SetRecNo(t.RecordCount() - 1);
+    t.SetValue("Name", "x"); // the last row
+    check("renamed last");
+    t.DeleteRow(0);
+    check("deleted");
+    t.AppendRow({"Bob", "0"});
+    check("appended again");
+    t.Clear();
+    check("cleared");
 }
