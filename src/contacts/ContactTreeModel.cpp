@@ -19,9 +19,16 @@ std::uint32_t SafeNumber(const QByteArray& text) {
 
 QByteArray CountryName(const session::TDM& dm, const QByteArray& code) {
     if (SafeNumber(code) == 0) return {};
+    // Digits compare the same with or without case: the table's index answers.
     const session::MemoryTable& t = dm.CountryTable;
+    // Codes are stored with leading zeros ("004"); try the usual spellings, then compare numbers.
+    const std::uint32_t n = SafeNumber(code);
+    for (const QByteArray& form : {code, QByteArray::number(n).rightJustified(3, '0'), QByteArray::number(n)}) {
+        const int row = t.Find("N", form, Qt::CaseInsensitive);
+        if (row >= 0) return t.ValueAt(row, "Name");
+    }
     for (int r = 0; r < t.RecordCount(); ++r)
-        if (SafeNumber(t.ValueAt(r, "N")) == SafeNumber(code)) return t.ValueAt(r, "Name");
+        if (SafeNumber(t.ValueAt(r, "N")) == n) return t.ValueAt(r, "Name");
     return {};
 }
 
@@ -58,7 +65,10 @@ void ContactTreeModel::AddContactNode(const QByteArray& kind, const QByteArray& 
     const int g = groupRow(kind);
     if (g < 0 || (kind != "AIM" && kind != "PIM")) return;
     const session::MemoryTable& table = kind == "AIM" ? m_dm.AUserTable : m_dm.PUserTable;
-    const int row = table.Find("Name", name, Qt::CaseInsensitive);
+    // The row just appended is the usual case; otherwise look the user up.
+    int row = table.RecordCount() - 1;
+    if (row < 0 || table.ValueAt(row, "Name").compare(name, Qt::CaseInsensitive) != 0)
+        row = table.Find("Name", name, Qt::CaseInsensitive);
     if (row < 0) return;
     TIMData d;
     d.Name = table.ValueAt(row, "Name");

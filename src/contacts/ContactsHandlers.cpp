@@ -32,7 +32,8 @@ void onOnLine(TDM& dm, const ParsedCommand& c) {
     // A user already known keeps its contact mark: this command also reaches administrators for every user,
     // contacts included, and must not turn a contact into a stranger.
     if (a.Find("Name", name, Qt::CaseInsensitive) < 0) {
-        a.Append({{"Name", name}, {"Country", c.field(2)}, {"Sex", c.field(3)}, {"Age", c.field(4)}, {"CL", "0"}});
+        // Field order of AUserTable: Name, Country, Status, Sex, Age, CL.
+        a.AppendRow({name, c.field(2), {}, c.field(3), c.field(4), "0"});
         if (ContactTreeModel* t = tree()) t->AddContactNode("AIM", name, "0", c.field(9));
     }
     const int p = dm.PUserTable.Find("Name", name, Qt::CaseInsensitive);

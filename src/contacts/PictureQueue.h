@@ -36,6 +36,7 @@ public:
     // The picture now, or a null QVariant when it was queued (Ready follows if it can be found).
     QVariant Request(const QUrl& url);
     int Pending() const { return int(m_rows.size()); }
+    bool Downloading() const { return !m_reply.isNull(); }
     QString CachePath(const QByteArray& address) const;
     static QString FileNameOf(const QByteArray& url);
 

@@ -16,11 +16,13 @@ int MemoryTable::column(const QByteArray& field) const {
 QByteArray MemoryTable::fold(const QByteArray& value) {
     // Broader than or equal to what compare(CaseInsensitive) treats as equal (ASCII and Latin-1 letters); a
     // candidate is always checked with compare itself.
+    auto upper = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7); };
+    qsizetype i = 0;
+    while (i < value.size() && !upper(static_cast<unsigned char>(value[i]))) ++i;
+    if (i == value.size()) return value; // already folded: shared, no copy
     QByteArray f = value;
-    for (char& ch : f) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) ch = char(c + 32);
-    }
+    for (; i < f.size(); ++i)
+        if (upper(static_cast<unsigned char>(f[i]))) f[i] = char(f[i] + 32);
     return f;
 }
 

@@ -144,8 +144,11 @@ TEST(Countries, NamesAndCodes) {
     session::TDM dm;
     dm.CountryTable.Append({{"N", "276"}, {"Name", "Germany"}});
     dm.CountryTable.Append({{"N", "840"}, {"Name", "United States"}});
+    dm.CountryTable.Append({{"N", "004"}, {"Name", "Afghanistan"}}); // as the shipped table stores codes
+    dm.CountryTable.Append({{"N", "0012"}, {"Name", "Algeria"}});
     const QList<std::pair<QByteArray, QByteArray>> cases = {
-        {"276", "Germany"}, {"840", "United States"}, {"0", ""}, {"-1", ""}, {"27x", ""}, {"", ""},
+        {"276", "Germany"}, {"840", "United States"}, {"4", "Afghanistan"}, {"004", "Afghanistan"},
+        {"12", "Algeria"}, {"0", ""}, {"-1", ""}, {"27x", ""}, {"", ""},
         {"1234567890", ""}, {"999", ""},
     };
     for (const auto& [code, name] : cases) EXPECT_EQ(CountryName(dm, code), name) << code.constData();

@@ -106,7 +106,8 @@ TEST_F(PictureQueueTest, DownloadsGoToTheCacheOnlyWhenTheyAreSmallPictures) {
     for (const char* path : {"/big.gif", "/text.gif", "/ok.gif"}) EXPECT_FALSE(q.Request(QUrl(server.Url(path))).isValid());
     advance(50);
     ASSERT_TRUE(waitFor([&] {
-        if (q.Pending() > 0) advance(50);
+        // Time moves only between downloads, so the watchdog never cuts a slow loopback transfer short.
+        if (q.Pending() > 0 && !q.Downloading()) advance(50);
         return q.Pending() == 0;
     }));
     ASSERT_EQ(ready.size(), 1);
