@@ -4,6 +4,7 @@
 #include "formats/IniFile.h"
 #include "formats/LineFile.h"
 #include "formats/TableFile.h"
+#include "net/Clock.h"
 #include "net/Envelope.h"
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
@@ -119,6 +120,7 @@ void TDM::DataModuleCreate() {
     // Addresses open through the desktop (xdg-open); there is no browser to talk to directly.
     BrowserKind = "None";
     ClientVersion = "3.26";
+    net::SetLastSendTime(net::Clock::Now());
     OwnNick.clear();
     OwnPassword.clear();
     MacAddress = platform::MacAddress();
