@@ -2,6 +2,10 @@
 // windows, and other users as protocol-level clients.
 #include "ContactsFixture.h"
 
+#include "contacts/UiHelpers.h"
+
+#include <QToolButton>
+
 #include "support/ServerFixture.h"
 #include "support/TestClient.h"
 
