@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     int longest = 0;
-    for (const auto& f : table.Fields()) longest = std::max(longest, f.length);
+    for (const auto& f : table.Fields())
+        longest = std::max(longest, f.length);
     for (table.First(); !table.Eof(); table.Next())
         for (const auto& f : table.Fields())
             if (table.FieldValue(f.name).size() > longest) __builtin_trap();

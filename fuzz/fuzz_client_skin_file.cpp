@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     korvex::formats::SkinSettings skin;
     korvex::formats::ParseSkin(bytes, skin);
-    if (!skin.ListImage.isEmpty() && (!skin.ListImage.startsWith("BM") || skin.ListImage.size() > bytes.size()))
+    if (!skin.ListImage.isEmpty() &&
+        (!skin.ListImage.startsWith("BM") || skin.ListImage.size() > bytes.size()))
         __builtin_trap();
     korvex::formats::SkinSettings again;
     korvex::formats::ParseSkin(korvex::formats::SerializeSkin(skin), again);

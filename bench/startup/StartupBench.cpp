@@ -1,6 +1,6 @@
-// Start-up of the client to its shown logon window against a bare Qt program that shows one empty window, both
-// run as whole processes on the offscreen platform; and the client's resident memory once logged on to the
-// reference server with an empty contact list.
+// Start-up of the client to its shown logon window against a bare Qt program that shows one empty window,
+// both run as whole processes on the offscreen platform; and the client's resident memory once logged on to
+// the reference server with an empty contact list.
 
 #include "support/Ratio.h"
 
@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -59,8 +58,8 @@ void BM_LoggedOnRss(benchmark::State& state) {
         return;
     }
     QProcess server;
-    server.start(serverExe, {"--demo", "--data", scratch().filePath("server"), "--port", "0", "--sound-port", "0",
-                             "--video-port", "0"});
+    server.start(serverExe, {"--demo", "--data", scratch().filePath("server"), "--port", "0", "--sound-port",
+                             "0", "--video-port", "0"});
     QByteArray port;
     while (port.isEmpty() && server.waitForReadyRead(10000)) {
         for (const QByteArray& line : server.readAllStandardOutput().split('\n'))

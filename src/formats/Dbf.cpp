@@ -21,7 +21,8 @@ void DbfTable::Create(const QString& path, const QList<DbfField>& fields) {
     DbfTable t;
     // dBASE tools expect upper-case field names; lookups here ignore case anyway.
     t.m_fields = fields;
-    for (DbfField& f : t.m_fields) f.name = f.name.toUpper();
+    for (DbfField& f : t.m_fields)
+        f.name = f.name.toUpper();
     t.m_recordSize = 1;
     for (const DbfField& f : fields) {
         if (f.name.isEmpty() || f.name.size() > 10 || !validType(f.type) || f.length < 1 || f.length > 254)
@@ -31,7 +32,8 @@ void DbfTable::Create(const QString& path, const QList<DbfField>& fields) {
     }
     t.m_headerSize = 32 + DescriptorSize * int(fields.size()) + 1;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw DbfError("cannot create " + path.toStdString());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw DbfError("cannot create " + path.toStdString());
     f.write(t.header());
     f.write(QByteArray(1, FileEnd));
     if (!f.flush()) throw DbfError("cannot write " + path.toStdString());
@@ -90,7 +92,8 @@ void DbfTable::parse(const QByteArray& bytes) {
         DbfField fd;
         const char* name = bytes.constData() + pos;
         int len = 0;
-        while (len < 11 && name[len] != 0) ++len;
+        while (len < 11 && name[len] != 0)
+            ++len;
         fd.name = QByteArray(name, len);
         fd.type = char(p[pos + 11]);
         fd.length = p[pos + 16];
@@ -100,7 +103,8 @@ void DbfTable::parse(const QByteArray& bytes) {
         offset += fd.length;
         fields.append(fd);
     }
-    if (fields.isEmpty() || offset != recordSize) throw DbfError("not a dBASE table: fields do not fill the record");
+    if (fields.isEmpty() || offset != recordSize)
+        throw DbfError("not a dBASE table: fields do not fill the record");
     m_version = version;
     m_fields = fields;
     m_offsets = offsets;
@@ -110,7 +114,8 @@ void DbfTable::parse(const QByteArray& bytes) {
     const qsizetype available = (bytes.size() - headerSize) / recordSize;
     const qsizetype n = qMin<qsizetype>(available, count);
     m_records.reserve(n);
-    for (qsizetype i = 0; i < n; ++i) m_records.append(bytes.mid(headerSize + i * recordSize, recordSize));
+    for (qsizetype i = 0; i < n; ++i)
+        m_records.append(bytes.mid(headerSize + i * recordSize, recordSize));
     m_recNo = 0;
     m_open = true;
 }
@@ -138,7 +143,8 @@ QByteArray DbfTable::FieldValue(const QByteArray& fieldName) const {
     if (i < 0 || Eof()) return {};
     QByteArray v = m_records[m_recNo].mid(m_offsets[i], m_fields[i].length);
     qsizetype end = v.size();
-    while (end > 0 && (v[end - 1] == ' ' || v[end - 1] == '\0')) --end;
+    while (end > 0 && (v[end - 1] == ' ' || v[end - 1] == '\0'))
+        --end;
     v.truncate(end);
     return v;
 }

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <optional>
 #include <stdexcept>
 
@@ -43,7 +42,9 @@ public:
 
     // Navigation over the records in file order (deleted records included, as flagged).
     void First() { m_recNo = 0; }
-    void Next() { if (m_recNo < RecordCount()) ++m_recNo; }
+    void Next() {
+        if (m_recNo < RecordCount()) ++m_recNo;
+    }
     bool Eof() const { return m_recNo >= RecordCount(); }
     int RecNo() const { return m_recNo; }
     bool IsDeleted() const;

@@ -57,10 +57,12 @@ QByteArray IniFile::Serialize() const {
         out += l.key.isEmpty() ? l.raw : l.key + '=' + (looksQuoted ? '"' + l.value + '"' : l.value);
         out += "\r\n";
     };
-    for (const Line& l : m_head) put(l);
+    for (const Line& l : m_head)
+        put(l);
     for (const Section& s : m_sections) {
         out += '[' + s.name + "]\r\n";
-        for (const Line& l : s.lines) put(l);
+        for (const Line& l : s.lines)
+            put(l);
     }
     return out;
 }
@@ -85,7 +87,8 @@ bool IniFile::ValueExists(const QByteArray& section, const QByteArray& key) cons
     return find(section, key) != nullptr;
 }
 
-QByteArray IniFile::ReadString(const QByteArray& section, const QByteArray& key, const QByteArray& def) const {
+QByteArray IniFile::ReadString(const QByteArray& section, const QByteArray& key,
+                               const QByteArray& def) const {
     const Line* l = find(section, key);
     return l ? l->value : def;
 }
@@ -116,7 +119,8 @@ void IniFile::WriteString(const QByteArray& section, const QByteArray& key, cons
             }
         // New keys go after the last key of the section, before trailing blank lines.
         qsizetype at = s.lines.size();
-        while (at > 0 && s.lines[at - 1].key.isEmpty() && s.lines[at - 1].raw.trimmed().isEmpty()) --at;
+        while (at > 0 && s.lines[at - 1].key.isEmpty() && s.lines[at - 1].raw.trimmed().isEmpty())
+            --at;
         s.lines.insert(at, Line{key, clean, {}});
         return;
     }
@@ -131,7 +135,8 @@ void IniFile::WriteInteger(const QByteArray& section, const QByteArray& key, int
     WriteString(section, key, QByteArray::number(value));
 }
 
-void WriteIniString(const QString& path, const QByteArray& section, const QByteArray& key, const QByteArray& value) {
+void WriteIniString(const QString& path, const QByteArray& section, const QByteArray& key,
+                    const QByteArray& value) {
     IniFile ini(path);
     ini.WriteString(section, key, value);
     ini.UpdateFile();

@@ -6,10 +6,10 @@
 
 namespace korvex::formats {
 
-// An INI file with the rules of the Windows profile functions: section and key names compare without regard to
-// case, the first spelling seen is kept on writing, booleans are written "1"/"0" and read as integers (non-zero
-// is true). Values are bytes in the ANSI code page. Lines that are neither a section, a key nor a comment are
-// kept as they are so a hand-edited file survives a rewrite.
+// An INI file with the rules of the Windows profile functions: section and key names compare without regard
+// to case, the first spelling seen is kept on writing, booleans are written "1"/"0" and read as integers
+// (non-zero is true). Values are bytes in the ANSI code page. Lines that are neither a section, a key nor a
+// comment are kept as they are so a hand-edited file survives a rewrite.
 class IniFile {
 public:
     explicit IniFile(QString path);
@@ -50,7 +50,8 @@ private:
 };
 
 // Writes one value to a file and saves it at once, as the Windows WritePrivateProfileString does.
-void WriteIniString(const QString& path, const QByteArray& section, const QByteArray& key, const QByteArray& value);
+void WriteIniString(const QString& path, const QByteArray& section, const QByteArray& key,
+                    const QByteArray& value);
 void WriteIniBool(const QString& path, const QByteArray& section, const QByteArray& key, bool value);
 
 } // namespace korvex::formats

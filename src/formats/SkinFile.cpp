@@ -10,15 +10,16 @@ namespace {
 constexpr int ColorCount = 14;
 
 uint32_t* colorAt(SkinSettings& s, int i) {
-    uint32_t* colors[ColorCount] = {&s.FormColor,    &s.LabelColor,    &s.ButtonColor,  &s.ButtonFontColor,
-                                    &s.TitleColor,   &s.EditColor,     &s.ListColor,    &s.OnlineColor,
-                                    &s.OfflineColor, &s.ModeratorColor, &s.LinesColor,  &s.ListTitleColor,
+    uint32_t* colors[ColorCount] = {&s.FormColor,       &s.LabelColor,     &s.ButtonColor, &s.ButtonFontColor,
+                                    &s.TitleColor,      &s.EditColor,      &s.ListColor,   &s.OnlineColor,
+                                    &s.OfflineColor,    &s.ModeratorColor, &s.LinesColor,  &s.ListTitleColor,
                                     &s.FormBorderColor, &s.EditBorderColor};
     return colors[i];
 }
 
 uint8_t* byteAt(SkinSettings& s, int i) {
-    uint8_t* bytes[5] = {&s.FormBorderWidth, &s.MainStyle, &s.MainMenuStyle, &s.PopupMenuStyle, &s.ButtonStyle};
+    uint8_t* bytes[5] = {&s.FormBorderWidth, &s.MainStyle, &s.MainMenuStyle, &s.PopupMenuStyle,
+                         &s.ButtonStyle};
     return bytes[i];
 }
 } // namespace
@@ -30,8 +31,10 @@ SkinStyle StyleOf(int number) {
 void ParseSkin(const QByteArray& bytes, SkinSettings& skin) {
     const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
     const qsizetype n = bytes.size();
-    for (int i = 0; i < ColorCount && 4 * i + 4 <= n; ++i) *colorAt(skin, i) = qFromLittleEndian<quint32>(p + 4 * i);
-    for (int i = 0; i < 5 && 56 + i < n; ++i) *byteAt(skin, i) = p[56 + i];
+    for (int i = 0; i < ColorCount && 4 * i + 4 <= n; ++i)
+        *colorAt(skin, i) = qFromLittleEndian<quint32>(p + 4 * i);
+    for (int i = 0; i < 5 && 56 + i < n; ++i)
+        *byteAt(skin, i) = p[56 + i];
     if (n < SkinHeaderSize) return;
     const quint32 imageSize = qFromLittleEndian<quint32>(p + 256);
     if (imageSize == 0 || imageSize > quint64(n - SkinHeaderSize)) return;
@@ -50,8 +53,10 @@ QByteArray SerializeSkin(const SkinSettings& skin) {
     QByteArray out(SkinHeaderSize, '\0');
     auto* p = reinterpret_cast<uchar*>(out.data());
     SkinSettings copy = skin;
-    for (int i = 0; i < ColorCount; ++i) qToLittleEndian<quint32>(*colorAt(copy, i), p + 4 * i);
-    for (int i = 0; i < 5; ++i) p[56 + i] = *byteAt(copy, i);
+    for (int i = 0; i < ColorCount; ++i)
+        qToLittleEndian<quint32>(*colorAt(copy, i), p + 4 * i);
+    for (int i = 0; i < 5; ++i)
+        p[56 + i] = *byteAt(copy, i);
     qToLittleEndian<quint32>(quint32(skin.ListImage.size()), p + 256);
     out += skin.ListImage;
     return out;

@@ -8,7 +8,8 @@ namespace korvex::formats {
 namespace {
 QByteArray cutAtZero(const char* p, int n) {
     int len = 0;
-    while (len < n && p[len] != 0) ++len;
+    while (len < n && p[len] != 0)
+        ++len;
     return QByteArray(p, len);
 }
 } // namespace

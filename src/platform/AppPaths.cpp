@@ -12,9 +12,9 @@ QString g_appDir;
 
 // Folders whose spelling the program fixes; compared ignoring case, replaced by these spellings.
 const QStringList& canonicalFolders() {
-    static const QStringList folders = {"Data",         "Data/Lang",      "Data/Sound",     "Data/History",
-                                        "Data/Temp",    "Data/ini",       "Data/mail",      "WebPages",
-                                        "WebPages/Images", "Favorites",   "Received Files", "temp"};
+    static const QStringList folders = {
+        "Data",      "Data/Lang", "Data/Sound",      "Data/History", "Data/Temp",      "Data/ini",
+        "Data/mail", "WebPages",  "WebPages/Images", "Favorites",    "Received Files", "temp"};
     return folders;
 }
 
@@ -26,7 +26,8 @@ QString withSlash(QString dir) {
 // The entry of dir whose name equals name ignoring case, preferring an exact match.
 QString findEntry(const QString& dir, const QString& name) {
     if (QFileInfo::exists(dir + name)) return name;
-    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& e : entries)
         if (e.compare(name, Qt::CaseInsensitive) == 0) return e;
     return {};
@@ -41,7 +42,8 @@ void AppPaths::SetAppDir(const QString& dir) {
     g_appDir = withSlash(QDir::cleanPath(dir));
 }
 
-QString AppPaths::ResolveAppDir(const QString& korvexHome, const QString& exeDir, const QString& xdgDataHome) {
+QString AppPaths::ResolveAppDir(const QString& korvexHome, const QString& exeDir,
+                                const QString& xdgDataHome) {
     if (!korvexHome.isEmpty()) return withSlash(QDir::cleanPath(korvexHome));
     if (!exeDir.isEmpty()) {
         const QString base = withSlash(exeDir);
@@ -64,7 +66,8 @@ QString AppPaths::Canonical(const QString& relative) {
         for (const QString& folder : canonicalFolders())
             if (folder.compare(prefix, Qt::CaseInsensitive) == 0) {
                 const QStringList fixed = folder.split('/');
-                for (int i = 0; i < n; ++i) parts[i] = fixed[i];
+                for (int i = 0; i < n; ++i)
+                    parts[i] = fixed[i];
                 return parts.join('/');
             }
     }

@@ -29,7 +29,8 @@ void SetStartWithWindows(bool enabled, const QString& executable, const QString&
     QDir().mkpath(dir.path());
     QSaveFile out(entry);
     if (!out.open(QIODevice::WriteOnly)) return;
-    out.write("[Desktop Entry]\nType=Application\nName=Korvex\n" + exec + "\nX-GNOME-Autostart-enabled=true\n");
+    out.write("[Desktop Entry]\nType=Application\nName=Korvex\n" + exec +
+              "\nX-GNOME-Autostart-enabled=true\n");
     out.commit();
 }
 

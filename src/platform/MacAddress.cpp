@@ -33,7 +33,8 @@ QList<AdapterInfo> SystemAdapters() {
         const QString hw = iface.hardwareAddress();
         a.hardwareAddress = QByteArray::fromHex(hw.toLatin1().replace(":", ""));
         for (const QNetworkAddressEntry& e : iface.addressEntries())
-            if (!e.ip().isNull() && !e.netmask().isNull() && e.ip().protocol() == QAbstractSocket::IPv4Protocol)
+            if (!e.ip().isNull() && !e.netmask().isNull() &&
+                e.ip().protocol() == QAbstractSocket::IPv4Protocol)
                 a.hasIpWithMask = true;
         list.append(a);
     }

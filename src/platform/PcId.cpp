@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QSysInfo>
 #include <QtEndian>
-
 #include <array>
 #include <unistd.h>
 
@@ -16,7 +15,8 @@ const std::array<uint32_t, 256>& crcTable() {
         std::array<uint32_t, 256> t{};
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             t[i] = c;
         }
         return t;
@@ -32,7 +32,8 @@ QByteArray hex8(uint32_t reg) {
 
 uint32_t CrcUpdate(uint32_t reg, const QByteArray& bytes) {
     const auto& table = crcTable();
-    for (char ch : bytes) reg = table[(reg ^ uint8_t(ch)) & 0xFF] ^ (reg >> 8);
+    for (char ch : bytes)
+        reg = table[(reg ^ uint8_t(ch)) & 0xFF] ^ (reg >> 8);
     return reg;
 }
 
@@ -52,7 +53,8 @@ QByteArray UserIdentity(const QString& machineIdFile) {
     const QByteArray digest = QCryptographicHash::hash(seed, QCryptographicHash::Sha256);
     const auto* p = reinterpret_cast<const uchar*>(digest.constData());
     QByteArray sid = "S-1-5-21";
-    for (int i = 0; i < 3; ++i) sid += '-' + QByteArray::number(qFromLittleEndian<quint32>(p + 4 * i));
+    for (int i = 0; i < 3; ++i)
+        sid += '-' + QByteArray::number(qFromLittleEndian<quint32>(p + 4 * i));
     sid += '-' + QByteArray::number(1000ULL + uint64_t(getuid()));
     return sid;
 }

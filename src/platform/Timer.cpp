@@ -2,7 +2,6 @@
 
 #include "net/Clock.h"
 
-
 namespace korvex::platform {
 
 Timer::Timer(int intervalMs, QObject* parent) : QObject(parent), m_interval(intervalMs) {
@@ -72,7 +71,8 @@ void TimerHub::reschedule() {
 }
 
 void TimerHub::fireDue(qint64 now) {
-    // A handler may enable, disable or delete any timer, so the earliest due one is looked up afresh each time.
+    // A handler may enable, disable or delete any timer, so the earliest due one is looked up afresh each
+    // time.
     for (;;) {
         Timer* next = nullptr;
         for (Timer* t : m_timers)

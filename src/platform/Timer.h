@@ -1,17 +1,16 @@
 #pragma once
 
+#include "net/Clock.h"
+
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
-#include <QList>
-
-#include "net/Clock.h"
-
 namespace korvex::platform {
 
-// A timer that reads the one program clock (net::Clock). In normal runs a single Qt timer wakes the hub at the
-// earliest due time; when a test drives time by hand (TimerHub::SetManual), nothing fires until Advance moves
-// the clock, and then every due timer fires in time order.
+// A timer that reads the one program clock (net::Clock). In normal runs a single Qt timer wakes the hub at
+// the earliest due time; when a test drives time by hand (TimerHub::SetManual), nothing fires until Advance
+// moves the clock, and then every due timer fires in time order.
 class Timer : public QObject {
     Q_OBJECT
 public:

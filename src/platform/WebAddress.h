@@ -11,8 +11,8 @@ bool IsOpenableAddress(const QString& address);
 // Opens an openable address with the desktop's handler; false (nothing opened) otherwise.
 bool OpenWebAddress(const QString& address);
 
-// The desktop's recording mixer: KORVEX_MIXER_COMMAND when set, else "pavucontrol --tab=4" when pavucontrol is
-// installed; empty when there is none.
+// The desktop's recording mixer: KORVEX_MIXER_COMMAND when set, else "pavucontrol --tab=4" when pavucontrol
+// is installed; empty when there is none.
 QStringList RecordingMixerCommand();
 bool OpenRecordingMixer();
 

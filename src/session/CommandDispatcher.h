@@ -4,14 +4,13 @@
 
 #include <QByteArray>
 #include <QHash>
-
 #include <functional>
 
 namespace korvex::session {
 
-// The table from command name (compared exactly) to handler. Each subsystem registers its handlers at start-up
-// (RegisterSessionHandlers, and the contacts, rooms, ... registrations of the layers above), so adding commands
-// never touches a central switch. Unknown names are ignored.
+// The table from command name (compared exactly) to handler. Each subsystem registers its handlers at
+// start-up (RegisterSessionHandlers, and the contacts, rooms, ... registrations of the layers above), so
+// adding commands never touches a central switch. Unknown names are ignored.
 class CommandDispatcher {
 public:
     using Handler = std::function<void(const net::ParsedCommand&)>;

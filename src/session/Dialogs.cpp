@@ -24,7 +24,8 @@ bool MessageBoxDialogs::Ask(DialogKind kind, const QString& text) {
         QMessageBox::critical(nullptr, title, text);
         return true;
     case DialogKind::Confirmation:
-        return QMessageBox::question(nullptr, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return QMessageBox::question(nullptr, title, text, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
     case DialogKind::InformationYesNo:
         return QMessageBox::information(nullptr, title, text, QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
@@ -40,7 +41,8 @@ bool ScriptedDialogs::Ask(DialogKind kind, const QString& text) {
 
 QStringList ScriptedDialogs::Texts() const {
     QStringList texts;
-    for (const Shown& s : shown) texts << s.text;
+    for (const Shown& s : shown)
+        texts << s.text;
     return texts;
 }
 

@@ -15,7 +15,8 @@ namespace korvex::session {
 MainShell::MainShell(TDM& dm, QWidget* parent) : QWidget(parent), m_dm(dm) {
     auto* bar = new QMenuBar(this);
     QMenu* file = bar->addMenu("File");
-    connect(file->addAction("Setup..."), &QAction::triggered, this, [this] { (new TSetupForm(m_dm))->show(); });
+    connect(file->addAction("Setup..."), &QAction::triggered, this,
+            [this] { (new TSetupForm(m_dm))->show(); });
     AdminsPack = file->addAction("Admins Pack");
     AdminsPack->setVisible(false);
     file->addSeparator();
@@ -48,7 +49,8 @@ void MainShell::AddContactNode(const QByteArray& group, const QByteArray& name, 
 
 void MainShell::DeleteContactNode(const QByteArray& group, const QByteArray& name) {
     if (group != "AIM") return;
-    for (QListWidgetItem* item : List->findItems(FromAnsi(name), Qt::MatchExactly)) delete item;
+    for (QListWidgetItem* item : List->findItems(FromAnsi(name), Qt::MatchExactly))
+        delete item;
 }
 
 void MainShell::RepaintList() {

@@ -13,8 +13,8 @@ public:
     virtual ~MainWindowApi() = default;
     virtual QWidget* Widget() = 0;
     virtual void SetAdminsPackVisible(bool visible) = 0;
-    virtual void AddContactNode(const QByteArray& group, const QByteArray& name, const QByteArray& contactFlag,
-                                const QByteArray& colorText) = 0;
+    virtual void AddContactNode(const QByteArray& group, const QByteArray& name,
+                                const QByteArray& contactFlag, const QByteArray& colorText) = 0;
     virtual void DeleteContactNode(const QByteArray& group, const QByteArray& name) = 0;
     virtual void RepaintList() = 0;
     // Stops the scrolling information panel (before the program ends).

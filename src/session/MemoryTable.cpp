@@ -16,9 +16,12 @@ int MemoryTable::column(const QByteArray& field) const {
 QByteArray MemoryTable::fold(const QByteArray& value) {
     // Broader than or equal to what compare(CaseInsensitive) treats as equal (ASCII and Latin-1 letters); a
     // candidate is always checked with compare itself.
-    auto upper = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7); };
+    auto upper = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+    };
     qsizetype i = 0;
-    while (i < value.size() && !upper(static_cast<unsigned char>(value[i]))) ++i;
+    while (i < value.size() && !upper(static_cast<unsigned char>(value[i])))
+        ++i;
     if (i == value.size()) return value; // already folded: shared, no copy
     QByteArray f = value;
     for (; i < f.size(); ++i)
@@ -35,7 +38,8 @@ void MemoryTable::indexAppended(int row) const {
 
 void MemoryTable::AppendRow(const QList<QByteArray>& values) {
     QList<QByteArray> row(m_fields.size());
-    for (int i = 0; i < m_fields.size() && i < values.size(); ++i) row[i] = values[i].left(m_fields[i].size);
+    for (int i = 0; i < m_fields.size() && i < values.size(); ++i)
+        row[i] = values[i].left(m_fields[i].size);
     m_rows.append(row);
     m_current = RecordCount() - 1;
     indexAppended(m_current);
@@ -43,7 +47,8 @@ void MemoryTable::AppendRow(const QList<QByteArray>& values) {
 
 void MemoryTable::Append(std::initializer_list<std::pair<QByteArray, QByteArray>> values) {
     AppendRow({});
-    for (const auto& [field, value] : values) SetValue(field, value);
+    for (const auto& [field, value] : values)
+        SetValue(field, value);
 }
 
 int MemoryTable::Find(const QByteArray& field, const QByteArray& value, Qt::CaseSensitivity cs) const {
@@ -53,7 +58,8 @@ int MemoryTable::Find(const QByteArray& field, const QByteArray& value, Qt::Case
         auto it = m_index.find(c);
         if (it == m_index.end()) {
             it = m_index.insert(c, {});
-            for (int r = int(m_rows.size()) - 1; r >= 0; --r) it->insert(fold(m_rows[r][c]), r);
+            for (int r = int(m_rows.size()) - 1; r >= 0; --r)
+                it->insert(fold(m_rows[r][c]), r);
         }
         const int r = it->value(fold(value), -1);
         if (r < 0) return -1;
@@ -125,7 +131,8 @@ void MemoryTable::Clear() {
 
 QList<QByteArray> MemoryTable::Column(const QByteArray& field) const {
     QList<QByteArray> values;
-    for (int r = 0; r < m_rows.size(); ++r) values.append(ValueAt(r, field));
+    for (int r = 0; r < m_rows.size(); ++r)
+        values.append(ValueAt(r, field));
     return values;
 }
 

@@ -3,15 +3,14 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-
 #include <initializer_list>
 #include <utility>
 
 namespace korvex::session {
 
-// A small in-memory table of text fields with a current row, as the data module's lists need: append, locate by
-// a column (ignoring case or exactly), read and set fields of the current row, delete. Values longer than their
-// field are cut to its size.
+// A small in-memory table of text fields with a current row, as the data module's lists need: append, locate
+// by a column (ignoring case or exactly), read and set fields of the current row, delete. Values longer than
+// their field are cut to its size.
 class MemoryTable {
 public:
     struct Field {
@@ -30,7 +29,9 @@ public:
     // Current row index, -1 when the table is empty.
     int RecNo() const { return m_current; }
     void First() { m_current = m_rows.isEmpty() ? -1 : 0; }
-    void Next() { if (m_current >= 0 && m_current < RecordCount()) ++m_current; }
+    void Next() {
+        if (m_current >= 0 && m_current < RecordCount()) ++m_current;
+    }
     bool Eof() const { return m_current < 0 || m_current >= RecordCount(); }
     void SetRecNo(int row) { m_current = (row >= 0 && row < RecordCount()) ? row : -1; }
 
@@ -53,9 +54,9 @@ public:
 
 private:
     int column(const QByteArray& field) const;
-    // Lookups ignoring case are served by a per-column index (folded value -> first row), built at the first such
-    // lookup and kept up to date by appends; deletions drop it. Presence tables of a busy service hold thousands
-    // of rows, and every presence command looks its user up.
+    // Lookups ignoring case are served by a per-column index (folded value -> first row), built at the first
+    // such lookup and kept up to date by appends; deletions drop it. Presence tables of a busy service hold
+    // thousands of rows, and every presence command looks its user up.
     static QByteArray fold(const QByteArray& value);
     void indexAppended(int row) const;
     mutable QHash<int, QHash<QByteArray, int>> m_index;

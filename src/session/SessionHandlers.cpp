@@ -117,7 +117,8 @@ void onLogin(TDM& dm, const ParsedCommand& cmd) {
 void onAlreadyLogin(TDM& dm, const ParsedCommand&) {
     dm.MainClient->SetActive(false);
     dm.Quit();
-    ShowMessage(DialogKind::Information, "You have been logged off as you have logged in from another location");
+    ShowMessage(DialogKind::Information,
+                "You have been logged off as you have logged in from another location");
 }
 
 void onCloseUser(TDM& dm, const ParsedCommand& cmd) {
@@ -163,8 +164,9 @@ void RegisterSessionHandlers(TDM& dm) {
         ShowMessage(DialogKind::Information,
                     "Current Version: " + FromAnsi(c.field(1)) + "," + FromAnsi(c.field(2)));
     });
-    dm.Dispatcher.Register("TechMsg",
-                           [](const ParsedCommand& c) { ShowMessage(DialogKind::Information, FromAnsi(c.field(1))); });
+    dm.Dispatcher.Register("TechMsg", [](const ParsedCommand& c) {
+        ShowMessage(DialogKind::Information, FromAnsi(c.field(1)));
+    });
     // The server sends it to clients it drops; nothing to do.
     dm.Dispatcher.Register("DisconnectUser", [](const ParsedCommand&) {});
 }

@@ -13,8 +13,8 @@ class TDM;
 
 // The style sheet of a window from the skin settings and the configured fonts. The five styles of the skin
 // (WinXP, MacOS, DeepBlue, BlueGlass, Protein) are five looks of buttons and title labels.
-QString SkinStyleSheet(const formats::SkinSettings& skin, const QByteArray& fontName, int labelSize, int buttonSize,
-                       int editSize, int titleSize);
+QString SkinStyleSheet(const formats::SkinSettings& skin, const QByteArray& fontName, int labelSize,
+                       int buttonSize, int editSize, int titleSize);
 QString ColorCss(uint32_t color);
 // Sets the window's style sheet from the data module's settings; windows run it each time they are shown.
 void ApplySkin(QWidget* window, const TDM& dm);

@@ -40,8 +40,9 @@ namespace {
 constexpr int MessageCount = 1024;
 
 const QList<DbfField>& userFields() {
-    static const QList<DbfField> fields = {{"Name", 'C', 30, 0},    {"Pass", 'C', 30, 0}, {"Country", 'C', 10, 0},
-                                           {"Sex", 'C', 10, 0},     {"Age", 'C', 10, 0},  {"email", 'C', 40, 0}};
+    static const QList<DbfField> fields = {{"Name", 'C', 30, 0},    {"Pass", 'C', 30, 0},
+                                           {"Country", 'C', 10, 0}, {"Sex", 'C', 10, 0},
+                                           {"Age", 'C', 10, 0},     {"email", 'C', 40, 0}};
     return fields;
 }
 } // namespace
@@ -106,8 +107,8 @@ void TDM::DataModuleCreate() {
     if (!AppDir.endsWith('/')) AppDir += '/';
     QDir().mkpath(AppDir);
     // Folders first: user.dbf and the other files live in them.
-    for (const char* folder : {"Data", "WebPages", "WebPages/Images", "Favorites", "Data/Sound", "Data/History",
-                               "Data/Lang"})
+    for (const char* folder :
+         {"Data", "WebPages", "WebPages/Images", "Favorites", "Data/Sound", "Data/History", "Data/Lang"})
         QDir().mkpath(AppPaths::PathIn(AppDir, folder));
     EnsureUserTable();
     AutoLogonActive = false;
@@ -154,7 +155,8 @@ void TDM::DataModuleDestroy() {
     const QString temp = AppPaths::PathIn(AppDir, "Data/Temp");
     QDir dir(temp);
     if (!dir.exists()) return;
-    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden)) dir.remove(f);
+    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden))
+        dir.remove(f);
 }
 
 // ---------------------------------------------------------------- configuration
@@ -184,7 +186,8 @@ QByteArray TDM::DetectLanguage(const QString& localeLanguageName) const {
                                                 : localeLanguageName;
     name = name.section(' ', 0, 0);
     QByteArray lang = ToAnsi(name);
-    if (lang == QByteArray("\xC7\xE1\xDA\xD1\xC8\xED\xC9") || name == "Arabic" || name == QString::fromUtf8("العربية"))
+    if (lang == QByteArray("\xC7\xE1\xDA\xD1\xC8\xED\xC9") || name == "Arabic" ||
+        name == QString::fromUtf8("العربية"))
         lang = "arabic";
     lang = lang.toLower();
     const QString file = AppPaths::PathIn(AppDir, "Data/Lang/" + FromAnsi(lang) + ".txt");
@@ -195,7 +198,8 @@ QByteArray TDM::DetectLanguage(const QString& localeLanguageName) const {
 void TDM::LoadLanguage(const QByteArray& name) {
     const QByteArray lower = name.toLower();
     // A language name is a file name inside Data/Lang; anything that could leave the folder is no language.
-    const bool safe = !lower.isEmpty() && !lower.contains('/') && !lower.contains('\\') && !lower.contains("..");
+    const bool safe =
+        !lower.isEmpty() && !lower.contains('/') && !lower.contains('\\') && !lower.contains("..");
     QFile f(AppPaths::PathIn(AppDir, "Data/Lang/" + FromAnsi(lower) + ".txt"));
     if (!safe || !f.open(QIODevice::ReadOnly)) {
         Language = "english";
@@ -218,9 +222,9 @@ void TDM::LoadLanguage(const QByteArray& name) {
 
 void TDM::SaveFontConfig() {
     formats::WriteLines(AppPaths::PathIn(AppDir, "Data/font.dat"),
-                        {Language, QByteArray::number(FontCharset), FontName, QByteArray::number(LabelFontSize),
-                         QByteArray::number(ButtonFontSize), QByteArray::number(EditFontSize),
-                         QByteArray::number(TitleFontSize)});
+                        {Language, QByteArray::number(FontCharset), FontName,
+                         QByteArray::number(LabelFontSize), QByteArray::number(ButtonFontSize),
+                         QByteArray::number(EditFontSize), QByteArray::number(TitleFontSize)});
     LoadLanguage(Language);
 }
 
@@ -228,7 +232,8 @@ void TDM::WriteOptLine(int index, const QByteArray& text) {
     if (index < 0) return;
     const QString path = AppPaths::PathIn(AppDir, "Data/opt.dat");
     QList<QByteArray> lines = formats::ReadLines(path).value_or(QList<QByteArray>{});
-    while (lines.size() <= index) lines.append(QByteArray());
+    while (lines.size() <= index)
+        lines.append(QByteArray());
     lines[index] = text;
     formats::WriteLines(path, lines);
 }
@@ -273,13 +278,15 @@ void TDM::WritePageFiles() {
     formats::WriteLines(AppPaths::PathIn(AppDir, "Data/msg.html"), {single});
     formats::WriteLines(AppPaths::PathIn(AppDir, "Data/chat.html"), {single});
     QStringList pages = {"Data/smile.html"};
-    for (int n = 1; n <= 20; ++n) pages << QString("Data/%1.html").arg(n);
+    for (int n = 1; n <= 20; ++n)
+        pages << QString("Data/%1.html").arg(n);
     for (const QString& page : pages) {
         const QString path = AppPaths::PathIn(AppDir, page);
         auto lines = formats::ReadLines(path);
         if (!lines) continue;
         // A page shorter than two lines gets the body line added instead of failing the start.
-        while (lines->size() < 2) lines->append(QByteArray());
+        while (lines->size() < 2)
+            lines->append(QByteArray());
         (*lines)[1] = bodyTag;
         formats::WriteLines(path, *lines);
     }
@@ -294,9 +301,11 @@ bool TDM::LoadTableFile(MemoryTable& table, const QString& path) {
     const auto data = formats::ReadTableFile(path);
     if (!data) return false;
     QList<MemoryTable::Field> fields;
-    for (const auto& f : data->fields) fields.append({f.name, f.size});
+    for (const auto& f : data->fields)
+        fields.append({f.name, f.size});
     table.SetFields(fields);
-    for (const auto& record : data->records) table.AppendRow(record);
+    for (const auto& record : data->records)
+        table.AppendRow(record);
     table.First();
     return true;
 }
@@ -339,7 +348,8 @@ QList<TDM::Account> TDM::Accounts() const {
         DbfTable t;
         t.Open(UserDbfPath());
         for (t.First(); !t.Eof(); t.Next())
-            if (!t.IsDeleted()) list.append({t.FieldValue("Name"), t.FieldValue("Pass"), t.FieldValue("email")});
+            if (!t.IsDeleted())
+                list.append({t.FieldValue("Name"), t.FieldValue("Pass"), t.FieldValue("email")});
     } catch (const formats::DbfError&) {
     }
     return list;
@@ -392,8 +402,8 @@ void TDM::SendCmd(const QByteArray& name, std::initializer_list<QByteArray> fiel
 
 void TDM::StartConnection() {
     QByteArray host = ChatHost;
-    // With only a web host configured the command server is taken to be on that host; waiting disabled forever
-    // for a host that is never contacted helps nobody.
+    // With only a web host configured the command server is taken to be on that host; waiting disabled
+    // forever for a host that is never contacted helps nobody.
     if (host.isEmpty()) host = WebHost;
     if (host.isEmpty() || ChatPort <= 0 || ChatPort > 65535) return;
     if (MainClient->Active()) return;
@@ -426,7 +436,8 @@ void TDM::MainClientConnecting() {
 void TDM::MainClientConnect() {
     if (LoggedIn && !OwnNick.isEmpty() && !OwnPassword.isEmpty() && !MacAddress.isEmpty()) {
         for (int r = AUserTable.RecordCount() - 1; r >= 0; --r)
-            if (AUserTable.ValueAt(r, "Name").compare(OwnNick, Qt::CaseInsensitive) != 0) AUserTable.DeleteRow(r);
+            if (AUserTable.ValueAt(r, "Name").compare(OwnNick, Qt::CaseInsensitive) != 0)
+                AUserTable.DeleteRow(r);
         SendCmd("Login", {OwnNick, OwnPassword, MacAddress, PcId()});
         if (!ChatFormTable.Eof() && FindRoomWindow) {
             if (const auto room = FindRoomWindow(ChatFormTable.Value("FormName")))

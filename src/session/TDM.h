@@ -12,7 +12,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -48,7 +47,8 @@ public:
     explicit TDM(QObject* parent = nullptr);
     ~TDM() override;
 
-    // Start-up in the order the program relies on (folders, files, options, language, skin, page files, tables).
+    // Start-up in the order the program relies on (folders, files, options, language, skin, page files,
+    // tables).
     void DataModuleCreate();
     // Empties Data/Temp.
     void DataModuleDestroy();

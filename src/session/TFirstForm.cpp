@@ -78,7 +78,8 @@ TFirstForm::TFirstForm(TDM& dm, QWidget* parent) : QWidget(parent), m_dm(dm) {
     connect(rbLowSpeed, &QRadioButton::clicked, this, [this] { StopAuto(); });
     connect(NameBox, &QComboBox::editTextChanged, this, [this](const QString& t) { NameBoxChange(t); });
     connect(TimerLogin, &platform::Timer::OnTimer, this, [this] { TimerLoginTimer(); });
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
     m_dm.FirstForm = this;
 }
 
@@ -129,7 +130,8 @@ void TFirstForm::fillNames() {
     const QString text = NameBox->currentText();
     const QSignalBlocker block(NameBox);
     NameBox->clear();
-    for (const auto& a : m_dm.Accounts()) NameBox->addItem(FromAnsi(a.name));
+    for (const auto& a : m_dm.Accounts())
+        NameBox->addItem(FromAnsi(a.name));
     NameBox->setEditText(text);
 }
 
@@ -267,11 +269,14 @@ void TFirstForm::NewButClick() {
     if (!m_dm.NewForm) m_dm.NewForm = new TNewForm(m_dm);
     TNewForm* form = m_dm.NewForm;
     form->setTitles(LangText(12));
-    connect(form, &TNewForm::Closed, this, [this] {
-        show();
-        LoginButClick();
-        TimerLogin->SetEnabled(false);
-    }, Qt::SingleShotConnection);
+    connect(
+        form, &TNewForm::Closed, this,
+        [this] {
+            show();
+            LoginButClick();
+            TimerLogin->SetEnabled(false);
+        },
+        Qt::SingleShotConnection);
     hide();
     form->setWindowModality(Qt::ApplicationModal);
     form->show();

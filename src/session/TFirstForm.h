@@ -18,8 +18,8 @@ namespace korvex::session {
 class TDM;
 
 // The logon window: nickname, password, the save and auto-logon options, connection speed, "Login" and
-// "Register New User". It opens the command connection on its first show and stays disabled until the server's
-// version reply; closing it by hand before a logon ends the program.
+// "Register New User". It opens the command connection on its first show and stays disabled until the
+// server's version reply; closing it by hand before a logon ends the program.
 class TFirstForm : public QWidget {
     Q_OBJECT
 public:

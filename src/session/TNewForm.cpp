@@ -21,8 +21,8 @@ namespace korvex::session {
 bool IsValidNickname(const QByteArray& nick) {
     if (nick.size() < 4) return false;
     for (char c : nick) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-                        c == '-' || c == '.';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                        c == '_' || c == '-' || c == '.';
         if (!ok) return false;
     }
     return true;
@@ -81,7 +81,8 @@ void TNewForm::showEvent(QShowEvent* event) {
     if (!m_dm.CountryTable.IsEmpty()) {
         const QString current = CountryBox->currentText();
         CountryBox->clear();
-        for (const QByteArray& name : m_dm.CountryTable.Column("Name")) CountryBox->addItem(FromAnsi(name));
+        for (const QByteArray& name : m_dm.CountryTable.Column("Name"))
+            CountryBox->addItem(FromAnsi(name));
         CountryBox->setCurrentIndex(CountryBox->findText(current));
     }
 }
@@ -93,8 +94,9 @@ void TNewForm::OKButClick() {
     }
     const QByteArray nick = ToAnsi(NameEdit->text());
     if (!IsValidNickname(nick)) {
-        ShowMessage(DialogKind::Warning, "Not a valid nickname. Only \"a\"..\"z\", \"0\"..\"9\", \"_\", \"-\", \".\" "
-                                         "characters allowed, minimum length 4.");
+        ShowMessage(DialogKind::Warning,
+                    "Not a valid nickname. Only \"a\"..\"z\", \"0\"..\"9\", \"_\", \"-\", \".\" "
+                    "characters allowed, minimum length 4.");
         return;
     }
     const QByteArray pass = ToAnsi(PassEdit->text());

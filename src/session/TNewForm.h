@@ -14,8 +14,8 @@ class TDM;
 // A nickname of at least 4 characters from a-z, A-Z, 0-9, "_", "-", ".", without blanks around it.
 bool IsValidNickname(const QByteArray& nick);
 
-// The registration window: checks the input, sends "NewUser", stores the account and hands nickname and password
-// back to the logon window, which logs on when this window closes.
+// The registration window: checks the input, sends "NewUser", stores the account and hands nickname and
+// password back to the logon window, which logs on when this window closes.
 class TNewForm : public QWidget {
     Q_OBJECT
 public:

@@ -49,7 +49,8 @@ QPixmap TResForm::DrawMic(bool enabled, int size) {
 TResForm::TResForm(QWidget* parent) : QWidget(parent) {
     auto icon = [](const QColor& c) {
         QIcon i;
-        for (int s : {16, 22, 32, 48}) i.addPixmap(DrawStatusDot(c, s));
+        for (int s : {16, 22, 32, 48})
+            i.addPixmap(DrawStatusDot(c, s));
         return i;
     };
     OnImage = icon(QColor(30, 160, 60));

@@ -15,7 +15,8 @@ TrayIcon::TrayIcon(TDM& dm, QObject* parent) : QObject(parent), m_dm(dm) {
     m_menu = new QMenu;
     connect(m_menu->addAction("Show"), &QAction::triggered, this, [this] { Show1Click(); });
     connect(m_menu->addAction("Hide"), &QAction::triggered, this, [this] { Hide1Click(); });
-    connect(m_menu->addAction("File Transfers..."), &QAction::triggered, this, [this] { FileTransfers1Click(); });
+    connect(m_menu->addAction("File Transfers..."), &QAction::triggered, this,
+            [this] { FileTransfers1Click(); });
     m_menu->addSeparator();
     connect(m_menu->addAction("Exit"), &QAction::triggered, this, [this] { Close1Click(); });
     m_icon = new QSystemTrayIcon(this);
@@ -44,8 +45,9 @@ TrayIcon::~TrayIcon() {
 
 void TrayIcon::SetState(TrayState state) {
     if (!ResForm) return;
-    m_icon->setIcon(state == TrayState::On ? ResForm->OnImage
-                                           : state == TrayState::Connecting ? ResForm->ConImage : ResForm->OffImage);
+    m_icon->setIcon(state == TrayState::On           ? ResForm->OnImage
+                    : state == TrayState::Connecting ? ResForm->ConImage
+                                                     : ResForm->OffImage);
 }
 
 void TrayIcon::Show1Click() {

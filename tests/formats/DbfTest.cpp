@@ -3,14 +3,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::formats;
 
 namespace {
-const QList<DbfField> userFields = {{"Name", 'C', 30, 0},    {"Pass", 'C', 30, 0}, {"Country", 'C', 10, 0},
-                                    {"Sex", 'C', 10, 0},     {"Age", 'C', 10, 0},  {"email", 'C', 40, 0}};
+const QList<DbfField> userFields = {{"Name", 'C', 30, 0}, {"Pass", 'C', 30, 0}, {"Country", 'C', 10, 0},
+                                    {"Sex", 'C', 10, 0},  {"Age", 'C', 10, 0},  {"email", 'C', 40, 0}};
 
 void add(DbfTable& t, const QByteArray& name, const QByteArray& pass, const QByteArray& email) {
     t.Append();
@@ -67,7 +66,8 @@ TEST(Dbf, ValuesAreCutToTheFieldLength) {
 TEST(Dbf, RejectsFilesThatAreNotTables) {
     DbfTable t;
     const QByteArray cases[] = {"", QByteArray(40, 'x'), QByteArray(1, '\x03') + QByteArray(40, '\0')};
-    for (const QByteArray& bytes : cases) EXPECT_THROW(t.OpenBytes(bytes), DbfError);
+    for (const QByteArray& bytes : cases)
+        EXPECT_THROW(t.OpenBytes(bytes), DbfError);
     QTemporaryDir dir;
     EXPECT_THROW(t.Open(dir.filePath("missing.dbf")), DbfError);
 }
@@ -107,7 +107,7 @@ print('|'.join(f.name + ':' + f.type + str(f.length) for f in t.fields))
 for r in t:
     print('%s,%s,%s' % (r['NAME'], r['PASS'], r['EMAIL']))
 )",
-                                  path});
+                              path});
     ASSERT_TRUE(py.waitForFinished(20000));
     if (py.exitCode() != 0 && py.readAllStandardError().contains("No module named"))
         GTEST_SKIP() << "python3-dbfread is not installed";

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using korvex::formats::IniFile;
@@ -24,7 +23,8 @@ QByteArray readFile(const QString& path) {
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndKeepFirstSpelling) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "[CONFIG]\r\nAutoLogin=0\r\nStartWithWindows=1\r\n[Main]\r\nUserName=alice\r\n");
+    const QString path =
+        writeFile(dir, "[CONFIG]\r\nAutoLogin=0\r\nStartWithWindows=1\r\n[Main]\r\nUserName=alice\r\n");
     IniFile ini(path);
     EXPECT_FALSE(ini.ReadBool("Config", "autologin", true));
     EXPECT_TRUE(ini.ReadBool("config", "STARTWITHWINDOWS", false));
@@ -33,8 +33,9 @@ TEST(IniFile, SectionsAndKeysIgnoreCaseAndKeepFirstSpelling) {
     ini.WriteBool("Config", "AUTOLOGIN", true);
     ini.WriteBool("Config", "SavePassword", true);
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(readFile(path),
-              "[CONFIG]\r\nAutoLogin=1\r\nStartWithWindows=1\r\nSavePassword=1\r\n[Main]\r\nUserName=alice\r\n");
+    EXPECT_EQ(
+        readFile(path),
+        "[CONFIG]\r\nAutoLogin=1\r\nStartWithWindows=1\r\nSavePassword=1\r\n[Main]\r\nUserName=alice\r\n");
 }
 
 TEST(IniFile, DefaultsForMissingFileSectionKeyOrBadNumber) {

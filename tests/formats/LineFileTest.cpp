@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::formats;
@@ -20,7 +19,8 @@ TEST(LineFile, SplitsOnEveryLineEndWithoutATrailingEmptyLine) {
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},
         {"a\nb\rc", {"a", "b", "c"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitLines(c.text), c.lines) << c.text.toStdString();
 }
 
 TEST(LineFile, WritesCrLfAndReadsBack) {
@@ -35,8 +35,9 @@ TEST(LineFile, WritesCrLfAndReadsBack) {
 }
 
 TEST(LineFile, SafeNumberTakesOneToNineDigitsOnly) {
-    const std::pair<QByteArray, int> cases[] = {{"0", 0},        {"5000", 5000}, {"123456789", 123456789},
+    const std::pair<QByteArray, int> cases[] = {{"0", 0},          {"5000", 5000}, {"123456789", 123456789},
                                                 {"1234567890", 0}, {"", 0},        {"-1", 0},
-                                                {" 8", 0},        {"8a", 0}};
-    for (const auto& [text, value] : cases) EXPECT_EQ(SafeNumber(text), value) << text.toStdString();
+                                                {" 8", 0},         {"8a", 0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(SafeNumber(text), value) << text.toStdString();
 }

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::formats;
@@ -21,10 +20,11 @@ TEST(SkinFile, DefaultSkinFileLayout) {
     f.open(QIODevice::ReadOnly);
     const QByteArray b = f.readAll();
     ASSERT_EQ(b.size(), 260);
-    EXPECT_EQ(b.left(4), QByteArray("\xA5\xE3\xE7\x00", 4)); // FormColor 165, 227, 231, red first
+    EXPECT_EQ(b.left(4), QByteArray("\xA5\xE3\xE7\x00", 4));    // FormColor 165, 227, 231, red first
     EXPECT_EQ(b.mid(12, 4), QByteArray("\x00\x00\x80\x00", 4)); // ButtonFontColor navy
     EXPECT_EQ(b[56], 2);
-    for (int i = 57; i <= 60; ++i) EXPECT_EQ(b[i], 1) << i;
+    for (int i = 57; i <= 60; ++i)
+        EXPECT_EQ(b[i], 1) << i;
     EXPECT_EQ(b.mid(61), QByteArray(199, '\0')); // reserved bytes and n = 0
 }
 
@@ -66,11 +66,12 @@ TEST(SkinFile, ShortFileChangesOnlyTheFieldsItHolds) {
 }
 
 TEST(SkinFile, StyleNumbersAndColourText) {
-    const std::pair<int, SkinStyle> cases[] = {{1, SkinStyle::WinXP},     {2, SkinStyle::MacOS},
-                                               {3, SkinStyle::DeepBlue},  {4, SkinStyle::BlueGlass},
-                                               {5, SkinStyle::Protein},   {0, SkinStyle::DeepBlue},
-                                               {6, SkinStyle::DeepBlue},  {255, SkinStyle::DeepBlue}};
-    for (const auto& [n, style] : cases) EXPECT_EQ(StyleOf(n), style) << n;
+    const std::pair<int, SkinStyle> cases[] = {{1, SkinStyle::WinXP},    {2, SkinStyle::MacOS},
+                                               {3, SkinStyle::DeepBlue}, {4, SkinStyle::BlueGlass},
+                                               {5, SkinStyle::Protein},  {0, SkinStyle::DeepBlue},
+                                               {6, SkinStyle::DeepBlue}, {255, SkinStyle::DeepBlue}};
+    for (const auto& [n, style] : cases)
+        EXPECT_EQ(StyleOf(n), style) << n;
     EXPECT_EQ(ColorHtml(Rgb(255, 255, 240)), "#FFFFF0");
     EXPECT_EQ(ColorHtml(Rgb(0, 10, 171)), "#000AAB");
 }

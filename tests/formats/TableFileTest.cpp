@@ -1,7 +1,6 @@
 #include "formats/TableFile.h"
 
 #include <QtEndian>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::formats;

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using korvex::platform::AppPaths;
@@ -27,7 +26,8 @@ TEST(AppPaths, CanonicalSpellings) {
         {"korvex.ini", "korvex.ini"},
         {"data", "Data"},
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(AppPaths::Canonical(in), out) << in.toStdString();
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(AppPaths::Canonical(in), out) << in.toStdString();
 }
 
 TEST(AppPaths, ExistingFilesFoundWhateverTheCaseNewOnesCanonical) {
@@ -35,7 +35,8 @@ TEST(AppPaths, ExistingFilesFoundWhateverTheCaseNewOnesCanonical) {
     const QString root = dir.path() + "/";
     touch(root + "data/OPT.DAT");
     EXPECT_EQ(AppPaths::PathIn(root, "Data/opt.dat"), root + "data/OPT.DAT");
-    EXPECT_EQ(AppPaths::PathIn(root, "data/font.dat"), root + "data/font.dat"); // folder as found, file canonical
+    EXPECT_EQ(AppPaths::PathIn(root, "data/font.dat"),
+              root + "data/font.dat"); // folder as found, file canonical
     EXPECT_EQ(AppPaths::PathIn(root, "WebPages/images/x.gif"), root + "WebPages/Images/x.gif");
     EXPECT_EQ(AppPaths::PathIn(root, "Data/Lang/"), root + "data/Lang/");
     EXPECT_EQ(AppPaths::PathIn(root, "../etc/passwd"), root + "etc/passwd");

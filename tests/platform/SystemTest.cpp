@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::platform;
@@ -38,11 +37,18 @@ TEST(Autostart, WritesRemovesAndDropsTheOldEntry) {
 
 TEST(WebAddress, OnlyWebAndMailAddressesAreOpened) {
     const std::pair<const char*, bool> cases[] = {
-        {"http://korvex.example/a?b=c", true}, {"HTTPS://korvex.example", true}, {"ftp://files.example/x", true},
-        {"mailto:someone@example.org", true},  {"file:///etc/passwd", false},    {"javascript:alert(1)", false},
-        {"/usr/bin/xterm", false},             {"http://", false},               {"", false},
+        {"http://korvex.example/a?b=c", true},
+        {"HTTPS://korvex.example", true},
+        {"ftp://files.example/x", true},
+        {"mailto:someone@example.org", true},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"/usr/bin/xterm", false},
+        {"http://", false},
+        {"", false},
         {"smb://host/share", false},
     };
-    for (const auto& [address, ok] : cases) EXPECT_EQ(IsOpenableAddress(address), ok) << address;
+    for (const auto& [address, ok] : cases)
+        EXPECT_EQ(IsOpenableAddress(address), ok) << address;
     EXPECT_FALSE(OpenWebAddress("file:///etc/passwd"));
 }

@@ -1,7 +1,6 @@
 #include "platform/Timer.h"
 
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::platform;
@@ -18,7 +17,8 @@ TEST(Timer, RepeatingAndSingleShotFireInOrderAsTimeAdvances) {
     Timer every(1000), once(2500);
     once.SetSingleShot(true);
     QList<QByteArray> fired;
-    QObject::connect(&every, &Timer::OnTimer, [&] { fired << "1s@" + QByteArray::number(korvex::net::Clock::NowMs() % 100000); });
+    QObject::connect(&every, &Timer::OnTimer,
+                     [&] { fired << "1s@" + QByteArray::number(korvex::net::Clock::NowMs() % 100000); });
     QObject::connect(&once, &Timer::OnTimer, [&] { fired << "once"; });
     const qint64 start = korvex::net::Clock::NowMs();
     every.SetEnabled(true);

@@ -1,5 +1,4 @@
 #include "SessionFixture.h"
-
 #include "formats/IniFile.h"
 #include "net/Command.h"
 #include "net/Envelope.h"
@@ -13,7 +12,8 @@ using namespace korvex;
 
 TEST_F(SessionTest, FirstStartCreatesFoldersAndDefaultFiles) {
     StartDataModule("korvex.example\r\nchat.korvex.example\r\n7000\r\n");
-    for (const char* folder : {"Data", "WebPages/Images", "Favorites", "Data/Sound", "Data/History", "Data/Lang"})
+    for (const char* folder :
+         {"Data", "WebPages/Images", "Favorites", "Data/Sound", "Data/History", "Data/Lang"})
         EXPECT_TRUE(QFileInfo(home.filePath(folder)).isDir()) << folder;
     EXPECT_EQ(ReadAppFile("Data/opt.dat"), "\r\n1\r\n");
     EXPECT_FALSE(dm->HighSpeed); // stays off in the run that created opt.dat
@@ -86,7 +86,8 @@ TEST_F(SessionTest, LanguageFiles) {
     EXPECT_EQ(dm->Lang(17), ""); // cleared before loading
 
     QByteArray big;
-    for (int i = 0; i < 1100; ++i) big += "line" + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < 1100; ++i)
+        big += "line" + QByteArray::number(i) + "\r\n";
     WriteAppFile("Data/Lang/big.txt", big);
     dm->LoadLanguage("big");
     EXPECT_EQ(dm->Messages.size(), 1024);

@@ -1,5 +1,4 @@
 #include "SessionFixture.h"
-
 #include "formats/IniFile.h"
 #include "net/TBBClient.h"
 #include "session/MainShell.h"
@@ -155,7 +154,8 @@ TEST_F(LogonTest, NewerServerVersionPromptsAndNoEndsTheProgram) {
         TFirstForm* form = ShowLogon();
         if (c.prompt) {
             ASSERT_TRUE(WaitFor([&] { return closed == 1; }));
-            EXPECT_TRUE(dialogs.Texts().value(0).startsWith("A new Korvex Client v" + c.version + " is available"));
+            EXPECT_TRUE(
+                dialogs.Texts().value(0).startsWith("A new Korvex Client v" + c.version + " is available"));
             EXPECT_FALSE(form->LoginBut->isEnabled());
         } else {
             EXPECT_TRUE(WaitReady(form));

@@ -1,7 +1,7 @@
-// The logon paths against the reference server itself (korvex-server --demo on a free port, temp data folder).
+// The logon paths against the reference server itself (korvex-server --demo on a free port, temp data
+// folder).
 
 #include "SessionFixture.h"
-
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
 #include "session/TFirstForm.h"
@@ -151,9 +151,11 @@ TEST_F(RealServerTest, LogonElsewhereEndsThisSession) {
     other.SetPort(ref->Port());
     other.SetActive(true);
     ASSERT_TRUE(WaitFor([&] { return other.Active(); }));
-    net::SendCommand(other, net::MakeCommand("Login", {"alice", "secret1", "001122334455", "0123456789ABCDEF"}));
+    net::SendCommand(other,
+                     net::MakeCommand("Login", {"alice", "secret1", "001122334455", "0123456789ABCDEF"}));
     ASSERT_TRUE(WaitFor([&] {
-        return dialogs.Texts().contains("You have been logged off as you have logged in from another location");
+        return dialogs.Texts().contains(
+            "You have been logged off as you have logged in from another location");
     }));
     EXPECT_FALSE(dm->MainClient->Active());
     Advance(1000);

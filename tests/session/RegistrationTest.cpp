@@ -1,5 +1,4 @@
 #include "SessionFixture.h"
-
 #include "formats/IniFile.h"
 #include "session/TFirstForm.h"
 #include "session/TNewForm.h"
@@ -14,11 +13,22 @@ using session::TNewForm;
 
 TEST(Nickname, Rule) {
     const std::pair<QByteArray, bool> cases[] = {
-        {"abc", false},      {"abcd", true},   {"Ab_-.9", true},  {"ab cd", false}, {" abcd", false},
-        {"abcd ", false},    {"ab@cd", false}, {"ab\xE9" "cd", false}, {"ABCD", true}, {"", false},
+        {"abc", false},
+        {"abcd", true},
+        {"Ab_-.9", true},
+        {"ab cd", false},
+        {" abcd", false},
+        {"abcd ", false},
+        {"ab@cd", false},
+        {"ab\xE9"
+         "cd",
+         false},
+        {"ABCD", true},
+        {"", false},
         {"ab\tcd", false},
     };
-    for (const auto& [nick, ok] : cases) EXPECT_EQ(session::IsValidNickname(nick), ok) << nick.toStdString();
+    for (const auto& [nick, ok] : cases)
+        EXPECT_EQ(session::IsValidNickname(nick), ok) << nick.toStdString();
 }
 
 class RegistrationTest : public SessionTest {
@@ -47,8 +57,9 @@ TEST_F(RegistrationTest, InputChecksSendNothing) {
     struct Case {
         QString nick, pass, pass2, message;
     };
-    const QString badNick = "Not a valid nickname. Only \"a\"..\"z\", \"0\"..\"9\", \"_\", \"-\", \".\" characters "
-                            "allowed, minimum length 4.";
+    const QString badNick =
+        "Not a valid nickname. Only \"a\"..\"z\", \"0\"..\"9\", \"_\", \"-\", \".\" characters "
+        "allowed, minimum length 4.";
     const Case cases[] = {
         {"x y", "secret1", "other11", "Passwords do not match."},
         {"abc", "secret1", "secret1", badNick},

@@ -23,7 +23,8 @@ FakeServer::FakeServer() {
                 assembler->Feed(s->readAll(), [this, s](const QByteArray& body) {
                     QByteArray text = net::DecodeFrameBody(body);
                     net::ParsedCommand cmd;
-                    while (net::NextCommand(text, cmd)) onCommand(s, cmd);
+                    while (net::NextCommand(text, cmd))
+                        onCommand(s, cmd);
                 });
             });
         }
@@ -61,8 +62,8 @@ void FakeServer::onCommand(QTcpSocket* s, const net::ParsedCommand& cmd) {
         reply("RGetVersion", {"", version, "http://korvex.example/download", "GSM2,3000\r\nSPEEX_WB,2000"});
     } else if (cmd.name == "Login") {
         if (cmd.field(2) == password)
-            reply("RLogin", {"OK", cmd.field(1), cmd.field(2), "276", "0", "", "0000", "#000080", "7001", "7002",
-                             cmd.field(1).toLower() + "@example.org", "Full Name"});
+            reply("RLogin", {"OK", cmd.field(1), cmd.field(2), "276", "0", "", "0000", "#000080", "7001",
+                             "7002", cmd.field(1).toLower() + "@example.org", "Full Name"});
         else
             reply("RLogin", {"NO"});
     } else if (cmd.name == "NewUser" && answerNewUser) {
@@ -72,7 +73,8 @@ void FakeServer::onCommand(QTcpSocket* s, const net::ParsedCommand& cmd) {
 
 QList<QByteArray> FakeServer::ReceivedNames() const {
     QList<QByteArray> names;
-    for (const auto& c : received) names.append(c.name);
+    for (const auto& c : received)
+        names.append(c.name);
     return names;
 }
 

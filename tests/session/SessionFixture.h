@@ -10,10 +10,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 // A protocol-level peer on loopback that answers "GetVersion", "Login" and "NewUser" as the service does, and

@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
-
 #include <cstdio>
 
 using namespace korvex;
@@ -28,7 +27,8 @@ void check(bool ok, const char* what) {
 bool waitFor(const std::function<bool()>& done, int ms) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (!done() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     return done();
 }
 QAction* action(QMenu* menu, const QString& text) {
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
     logon->show();
     session::TrayIcon tray(dm);
 
-    check(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000), "a system tray is available");
+    check(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000),
+          "a system tray is available");
     if (!tray.Icon()->isVisible()) tray.Icon()->show();
     check(waitFor([&] { return tray.Icon()->isVisible() && !tray.Icon()->geometry().isEmpty(); }, 10000),
           "the icon is embedded in the tray");

@@ -1,5 +1,4 @@
 #include "SessionFixture.h"
-
 #include "platform/SingleInstance.h"
 #include "session/DesktopAlert.h"
 #include "session/Skin.h"
@@ -72,7 +71,7 @@ TEST(Skin, FiveStylesGiveFiveLooks) {
     EXPECT_EQ(sheets.size(), 5);
     skin.ButtonStyle = 9;
     EXPECT_EQ(session::SkinStyleSheet(skin, "Tahoma", 8, 8, 8, 10), sheets[2]); // DeepBlue
-    EXPECT_TRUE(sheets[0].contains("#FFFFF0")); // edit colour
+    EXPECT_TRUE(sheets[0].contains("#FFFFF0"));                                 // edit colour
 }
 
 TEST(Program, SecondInstanceEndsAtOnce) {

@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Tests of windows need a QApplication; they run on the offscreen platform unless told otherwise.
