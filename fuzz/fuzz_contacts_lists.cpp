@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // A block list text from the server and a picture address from a message: the names taken from the list are
-// exactly its non-empty CR LF separated parts, each reported as blocked; a picture's file name is never a path.
+// exactly its non-empty CR LF separated parts, each reported as blocked; a picture's file name is never a
+// path.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
     const QList<QByteArray> names = korvex::contacts::BlockListNames(text);

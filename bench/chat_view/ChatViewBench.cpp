@@ -3,10 +3,9 @@
 #include "contacts/ChatView.h"
 #include "support/Ratio.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QTextEdit>
+#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -19,18 +18,22 @@ QByteArray line(int i) {
 void BM_ChatViewAppend(benchmark::State& state) {
     korvex::contacts::ChatView view;
     view.resize(500, 400);
-    for (int i = 0; i < 1000; ++i) view.AppendLine(line(i));
+    for (int i = 0; i < 1000; ++i)
+        view.AppendLine(line(i));
     int i = 1000;
-    for (auto _ : state) view.AppendLine(line(i++));
+    for (auto _ : state)
+        view.AppendLine(line(i++));
 }
 
 void BM_QTextEditAppend(benchmark::State& state) {
     QTextEdit edit;
     edit.resize(500, 400);
     edit.document()->setMaximumBlockCount(1000);
-    for (int i = 0; i < 1000; ++i) edit.append(QString::fromLatin1(line(i)));
+    for (int i = 0; i < 1000; ++i)
+        edit.append(QString::fromLatin1(line(i)));
     int i = 1000;
-    for (auto _ : state) edit.append(QString::fromLatin1(line(i++)));
+    for (auto _ : state)
+        edit.append(QString::fromLatin1(line(i++)));
 }
 
 } // namespace

@@ -38,7 +38,8 @@ void SetBlocked(session::TDM& dm, const QByteArray& name, bool add) {
         t.DeleteRow(row);
     const QByteArray current = t.Eof() ? QByteArray() : t.Value("Name");
     QByteArray text;
-    for (int r = 0; r < t.RecordCount(); ++r) text += t.ValueAt(r, "Name") + "\r\n";
+    for (int r = 0; r < t.RecordCount(); ++r)
+        text += t.ValueAt(r, "Name") + "\r\n";
     if (!current.isEmpty()) t.Locate("Name", current, Qt::CaseInsensitive);
     dm.BlockListText = text;
     if (dm.MainClient && dm.MainClient->Active()) dm.SendCmd("SetBList", {text});
@@ -48,7 +49,8 @@ void LoadBlockList(session::TDM& dm, const QByteArray& text) {
     dm.BlockedUsers.Clear();
     dm.BlockListText = text;
     for (const QByteArray& name : BlockListNames(text))
-        if (dm.BlockedUsers.Find("Name", name, Qt::CaseInsensitive) < 0) dm.BlockedUsers.Append({{"Name", name}});
+        if (dm.BlockedUsers.Find("Name", name, Qt::CaseInsensitive) < 0)
+            dm.BlockedUsers.Append({{"Name", name}});
 }
 
 } // namespace korvex::contacts

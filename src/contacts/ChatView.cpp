@@ -12,18 +12,30 @@ namespace korvex::contacts {
 
 QByteArray CodePageOfCharset(int charset) {
     switch (charset) {
-    case 161: return "windows-1253";
-    case 162: return "windows-1254";
-    case 163: return "windows-1258";
-    case 177: return "windows-1255";
-    case 178: return "windows-1256";
-    case 186: return "windows-1257";
-    case 204: return "windows-1251";
-    case 222: return "windows-874";
-    case 238: return "windows-1250";
-    case 136: return "Big5";
-    case 255: return "IBM437";
-    default: return {};
+    case 161:
+        return "windows-1253";
+    case 162:
+        return "windows-1254";
+    case 163:
+        return "windows-1258";
+    case 177:
+        return "windows-1255";
+    case 178:
+        return "windows-1256";
+    case 186:
+        return "windows-1257";
+    case 204:
+        return "windows-1251";
+    case 222:
+        return "windows-874";
+    case 238:
+        return "windows-1250";
+    case 136:
+        return "Big5";
+    case 255:
+        return "IBM437";
+    default:
+        return {};
     }
 }
 
@@ -62,7 +74,8 @@ void ChatView::Reload(const QList<QByteArray>& lines) {
     clear();
     m_empty = true;
     const qsizetype from = lines.size() > MaxLines ? lines.size() - MaxLines : 0;
-    for (qsizetype i = from; i < lines.size(); ++i) AppendLine(lines[i]);
+    for (qsizetype i = from; i < lines.size(); ++i)
+        AppendLine(lines[i]);
     ScrollToBottom();
 }
 
@@ -88,8 +101,8 @@ void ChatView::DeliverImage(const QUrl& url, const QImage& image) {
 }
 
 QVariant ChatView::loadResource(int type, const QUrl& name) {
-    // Only pictures are ever fetched for a view, and only through the owner's rules: never a style sheet, never a
-    // file the message names directly.
+    // Only pictures are ever fetched for a view, and only through the owner's rules: never a style sheet,
+    // never a file the message names directly.
     if (type != QTextDocument::ImageResource || !ImageRequest) return {};
     return ImageRequest(name);
 }

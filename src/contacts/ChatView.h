@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QTextBrowser>
-
 #include <functional>
 
 namespace korvex::contacts {
@@ -13,9 +12,9 @@ QByteArray CodePageOfCharset(int charset);
 // Bytes drawn with a character set.
 QString DecodeWithCharset(const QByteArray& bytes, int charset);
 
-// The message history view: one block per history line, so adding a line costs the same whatever the view holds;
-// at most MaxLines lines, the oldest dropped first. Pictures are asked of the owner through ImageRequest; a null
-// answer means "not now" (the owner may deliver it later with DeliverImage).
+// The message history view: one block per history line, so adding a line costs the same whatever the view
+// holds; at most MaxLines lines, the oldest dropped first. Pictures are asked of the owner through
+// ImageRequest; a null answer means "not now" (the owner may deliver it later with DeliverImage).
 class ChatView : public QTextBrowser {
     Q_OBJECT
 public:

@@ -23,7 +23,8 @@ QByteArray CountryName(const session::TDM& dm, const QByteArray& code) {
     const session::MemoryTable& t = dm.CountryTable;
     // Codes are stored with leading zeros ("004"); try the usual spellings, then compare numbers.
     const std::uint32_t n = SafeNumber(code);
-    for (const QByteArray& form : {code, QByteArray::number(n).rightJustified(3, '0'), QByteArray::number(n)}) {
+    for (const QByteArray& form :
+         {code, QByteArray::number(n).rightJustified(3, '0'), QByteArray::number(n)}) {
         const int row = t.Find("N", form, Qt::CaseInsensitive);
         if (row >= 0) return t.ValueAt(row, "Name");
     }
@@ -38,7 +39,8 @@ QByteArray CountryCode(const session::TDM& dm, const QByteArray& name) {
     return row < 0 ? QByteArray() : dm.CountryTable.ValueAt(row, "N");
 }
 
-ContactTreeModel::ContactTreeModel(session::TDM& dm, QObject* parent) : QAbstractItemModel(parent), m_dm(dm) {}
+ContactTreeModel::ContactTreeModel(session::TDM& dm, QObject* parent)
+    : QAbstractItemModel(parent), m_dm(dm) {}
 ContactTreeModel::~ContactTreeModel() = default;
 
 void ContactTreeModel::BuildGroups() {
@@ -60,8 +62,8 @@ int ContactTreeModel::groupRow(const QByteArray& kind) const {
     return -1;
 }
 
-void ContactTreeModel::AddContactNode(const QByteArray& kind, const QByteArray& name, const QByteArray& contactFlag,
-                                      const QByteArray& colorText) {
+void ContactTreeModel::AddContactNode(const QByteArray& kind, const QByteArray& name,
+                                      const QByteArray& contactFlag, const QByteArray& colorText) {
     const int g = groupRow(kind);
     if (g < 0 || (kind != "AIM" && kind != "PIM")) return;
     const session::MemoryTable& table = kind == "AIM" ? m_dm.AUserTable : m_dm.PUserTable;
@@ -150,7 +152,8 @@ void ContactTreeModel::repaintNow() {
 
 const TIMData* ContactTreeModel::Node(const QModelIndex& idx) const {
     if (!idx.isValid()) return nullptr;
-    if (idx.internalId() == headerId) return idx.row() < m_groups.size() ? &m_groups[idx.row()].header : nullptr;
+    if (idx.internalId() == headerId)
+        return idx.row() < m_groups.size() ? &m_groups[idx.row()].header : nullptr;
     const int g = int(idx.internalId()) - 1;
     if (g < 0 || g >= m_groups.size() || idx.row() >= m_groups[g].users.size()) return nullptr;
     return &m_groups[g].users[idx.row()];
@@ -170,7 +173,8 @@ QList<QByteArray> ContactTreeModel::UserNames(const QByteArray& kind) const {
     QList<QByteArray> names;
     const int g = groupRow(kind);
     if (g >= 0)
-        for (const TIMData& d : m_groups[g].users) names.append(d.Name);
+        for (const TIMData& d : m_groups[g].users)
+            names.append(d.Name);
     return names;
 }
 

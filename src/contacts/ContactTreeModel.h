@@ -3,7 +3,6 @@
 #include <QAbstractItemModel>
 #include <QByteArray>
 #include <QList>
-
 #include <cstdint>
 #include <memory>
 
@@ -19,22 +18,23 @@ struct TIMData {
     QByteArray Country; // country name
     QByteArray Sex;
     QByteArray Age;
-    QByteArray Kind;    // "AIM" / "PIM" headers, "AIMU" online user, "PIMU" offline contact
-    QByteArray CL;      // "1" when on the own contact list
-    QByteArray State;   // "ONLINE" on every user node
+    QByteArray Kind;         // "AIM" / "PIM" headers, "AIMU" online user, "PIMU" offline contact
+    QByteArray CL;           // "1" when on the own contact list
+    QByteArray State;        // "ONLINE" on every user node
     std::uint32_t Color = 0; // nickname colour of online users; 0 = the skin's online colour
 };
 
-// The country name of a numeric code: digits only, at most 9 of them and above 0, else (or without a row) empty.
+// The country name of a numeric code: digits only, at most 9 of them and above 0, else (or without a row)
+// empty.
 QByteArray CountryName(const session::TDM& dm, const QByteArray& code);
 // The code of a country name (ignoring case), empty when none.
 QByteArray CountryCode(const session::TDM& dm, const QByteArray& name);
 // Digits only and at most 9 of them: the value; else 0.
 std::uint32_t SafeNumber(const QByteArray& text);
 
-// The contact tree: two headers (online, offline) with users appended in arrival order, never sorted. Names inside
-// the tree match exactly; the data module's tables are searched ignoring case. The model reads the tables when it
-// draws (counts, status images, blocked marks), so repainting after a table change is enough.
+// The contact tree: two headers (online, offline) with users appended in arrival order, never sorted. Names
+// inside the tree match exactly; the data module's tables are searched ignoring case. The model reads the
+// tables when it draws (counts, status images, blocked marks), so repainting after a table change is enough.
 class ContactTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QPointer>
-
 #include <cstdint>
 #include <functional>
 #include <memory>

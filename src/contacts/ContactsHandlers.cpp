@@ -65,7 +65,8 @@ void onCLOnLine(TDM& dm, const ParsedCommand& c) {
         a.SetValue("CL", "1");
         if (ContactTreeModel* t = tree()) t->SetContactFlag(name, "1");
     } else {
-        a.Append({{"Name", name}, {"Country", c.field(2)}, {"Sex", c.field(3)}, {"Age", c.field(4)}, {"CL", "1"}});
+        a.Append(
+            {{"Name", name}, {"Country", c.field(2)}, {"Sex", c.field(3)}, {"Age", c.field(4)}, {"CL", "1"}});
         if (ContactTreeModel* t = tree()) t->AddContactNode("AIM", name, "1", c.field(9));
         if (c.field(10) == "1" && !dm.OwnNick.isEmpty() && name.compare(dm.OwnNick, Qt::CaseInsensitive) != 0)
             emit dm.AlertRequested(2, session::FromAnsi(name) + " has just logged in");

@@ -53,8 +53,8 @@ QString PictureQueue::FileNameOf(const QByteArray& url) {
 }
 
 QString PictureQueue::CachePath(const QByteArray& address) const {
-    return QDir(m_cacheDir).filePath(
-        QString::fromLatin1(QCryptographicHash::hash(address, QCryptographicHash::Sha256).toHex()));
+    return QDir(m_cacheDir)
+        .filePath(QString::fromLatin1(QCryptographicHash::hash(address, QCryptographicHash::Sha256).toHex()));
 }
 
 QImage PictureQueue::smiley(const QString& fileName) const {
@@ -139,7 +139,8 @@ void PictureQueue::downloadFinished(QNetworkReply* reply) {
     m_watchdog->SetEnabled(false);
     if (m_rows.isEmpty()) return;
     const Row row = m_rows.first();
-    const QByteArray bytes = reply->error() == QNetworkReply::NoError ? reply->read(MaxDownloadBytes + 1) : QByteArray();
+    const QByteArray bytes =
+        reply->error() == QNetworkReply::NoError ? reply->read(MaxDownloadBytes + 1) : QByteArray();
     QImage image;
     if (!bytes.isEmpty() && bytes.size() <= MaxDownloadBytes) image = QImage::fromData(bytes);
     if (!image.isNull() && QDir().mkpath(m_cacheDir)) {

@@ -18,10 +18,10 @@ class Timer;
 
 namespace korvex::contacts {
 
-// The pictures a message view asks for. Smileys come from the smiley folder by their last path component whatever
-// folder a tag names; http and https pictures are downloaded into a cache folder of their own (file name = hash of
-// the whole address, at most 1 MiB, bytes must be an image); nothing else is read. Requests that cannot be answered
-// at once wait in a queue served every 50 ms; a download gets 10 seconds.
+// The pictures a message view asks for. Smileys come from the smiley folder by their last path component
+// whatever folder a tag names; http and https pictures are downloaded into a cache folder of their own (file
+// name = hash of the whole address, at most 1 MiB, bytes must be an image); nothing else is read. Requests
+// that cannot be answered at once wait in a queue served every 50 ms; a download gets 10 seconds.
 class PictureQueue : public QObject {
     Q_OBJECT
 public:

@@ -68,7 +68,8 @@ TAddForm::TAddForm(session::TDM& dm, QWidget* parent) : QWidget(parent, Qt::Wind
     form->addRow("Age:", ages);
     form->addRow("Country:", CountryBox);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {FindButton, AddButton, BlockButton, ExitButton}) buttons->addWidget(b);
+    for (QPushButton* b : {FindButton, AddButton, BlockButton, ExitButton})
+        buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(Grid, 1);
@@ -89,7 +90,8 @@ void TAddForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     session::ApplySkin(this, m_dm);
     if (m_dm.CountryTable.RecordCount() > 0 && CountryBox->count() == 0) {
-        for (const QByteArray& name : m_dm.CountryTable.Column("Name")) CountryBox->addItem(FromAnsi(name));
+        for (const QByteArray& name : m_dm.CountryTable.Column("Name"))
+            CountryBox->addItem(FromAnsi(name));
         CountryBox->setCurrentIndex(-1);
     }
 }
@@ -105,10 +107,12 @@ void TAddForm::keyPressEvent(QKeyEvent* event) {
 void TAddForm::Find() {
     if (!m_dm.MainClient || !m_dm.MainClient->Active()) return;
     const QByteArray nick = session::ToAnsi(NickEdit->text());
-    const QByteArray gender = GenderBox->currentIndex() < 0 ? QByteArray() : session::ToAnsi(GenderBox->currentText());
+    const QByteArray gender =
+        GenderBox->currentIndex() < 0 ? QByteArray() : session::ToAnsi(GenderBox->currentText());
     const QByteArray ageFrom = session::ToAnsi(AgeFromEdit->text());
     const QByteArray ageTo = session::ToAnsi(AgeToEdit->text());
-    const QByteArray country = CountryBox->currentIndex() < 0 ? QByteArray() : session::ToAnsi(CountryBox->currentText());
+    const QByteArray country =
+        CountryBox->currentIndex() < 0 ? QByteArray() : session::ToAnsi(CountryBox->currentText());
     if (nick.isEmpty() && (gender.isEmpty() || gender == " ") && ageFrom.isEmpty() && ageTo.isEmpty() &&
         country.isEmpty()) {
         session::Dialogs().Ask(DialogKind::Information, session::LangText(25));
@@ -130,8 +134,12 @@ void TAddForm::FindResult(const net::ParsedCommand& cmd) {
         BlockButton->show();
         FindButton->setEnabled(true);
         const QByteArray country = CountryName(m_dm, cmd.field(3));
-        AddTable.Append({{"Name", cmd.field(2)}, {"Country", country}, {"Sex", cmd.field(4)}, {"Age", cmd.field(5)},
-                         {"Status", cmd.field(6)}, {"Room", cmd.field(7)}});
+        AddTable.Append({{"Name", cmd.field(2)},
+                         {"Country", country},
+                         {"Sex", cmd.field(4)},
+                         {"Age", cmd.field(5)},
+                         {"Status", cmd.field(6)},
+                         {"Room", cmd.field(7)}});
         const int r = AddTable.RecordCount() - 1;
         GridModel->appendRow({new QStandardItem(FromAnsi(AddTable.ValueAt(r, "Name"))),
                               new QStandardItem(FromAnsi(AddTable.ValueAt(r, "Country"))),

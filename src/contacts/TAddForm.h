@@ -31,7 +31,8 @@ public:
     void BlockUser();
     QByteArray SelectedName() const;
 
-    session::MemoryTable AddTable{{"Name", 32}, {"Country", 24}, {"Age", 2}, {"Sex", 1}, {"Status", 8}, {"Room", 32}};
+    session::MemoryTable AddTable{{"Name", 32}, {"Country", 24}, {"Age", 2},
+                                  {"Sex", 1},   {"Status", 8},   {"Room", 32}};
     QByteArray LastRoom;
     QLineEdit* NickEdit;
     QComboBox* GenderBox;

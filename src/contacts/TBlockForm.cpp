@@ -45,7 +45,8 @@ TBlockForm* TBlockForm::Open(session::TDM& dm, QWidget* owner) {
 void TBlockForm::Refresh() {
     const int row = Grid->currentRow();
     Grid->clear();
-    for (const QByteArray& name : m_dm.BlockedUsers.Column("Name")) Grid->addItem(session::FromAnsi(name));
+    for (const QByteArray& name : m_dm.BlockedUsers.Column("Name"))
+        Grid->addItem(session::FromAnsi(name));
     if (Grid->count() > 0) Grid->setCurrentRow(std::clamp(row, 0, Grid->count() - 1));
 }
 

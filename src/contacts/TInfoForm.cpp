@@ -81,7 +81,8 @@ bool TInfoForm::EditLayout() const {
 
 void TInfoForm::fillCountries() {
     CountryBox->clear();
-    for (const QByteArray& name : m_dm.CountryTable.Column("Name")) CountryBox->addItem(FromAnsi(name));
+    for (const QByteArray& name : m_dm.CountryTable.Column("Name"))
+        CountryBox->addItem(FromAnsi(name));
 }
 
 TInfoForm* TInfoForm::FillFromReply(session::TDM& dm, const net::ParsedCommand& cmd) {
@@ -110,23 +111,24 @@ TInfoForm* TInfoForm::FillFromReply(session::TDM& dm, const net::ParsedCommand& 
     f->Pages->setCurrentIndex(1);
     f->NameEdit->setText(FromAnsi(nick));
     f->NameEdit->setEnabled(admin);
-    const int countryRow = SafeNumber(cmd.field(2)) == 0
-                               ? -1
-                               : dm.CountryTable.Find("N", QByteArray::number(SafeNumber(cmd.field(2))),
-                                                      Qt::CaseSensitive);
+    const int countryRow =
+        SafeNumber(cmd.field(2)) == 0
+            ? -1
+            : dm.CountryTable.Find("N", QByteArray::number(SafeNumber(cmd.field(2))), Qt::CaseSensitive);
     if (countryRow >= 0) f->CountryBox->setCurrentIndex(countryRow);
     f->GenderBox->setCurrentText(gender);
     f->AgeEdit->setText(FromAnsi(cmd.field(4)));
-    // Someone else's profile starts without a password: the administrator's own password must never be sent as
-    // that user's new one. An empty password then means "unchanged".
+    // Someone else's profile starts without a password: the administrator's own password must never be sent
+    // as that user's new one. An empty password then means "unchanged".
     const QString password = own ? FromAnsi(dm.OwnPassword) : QString();
     f->PasswordEdit->setText(password);
     f->ConfirmEdit->setText(password);
     (cmd.field(5) == "0" ? f->AllowAnyone : f->OnlyContacts)->setChecked(true);
     if (forcedFlag && own) {
         f->m_forced = true;
-        session::ShowMessage(DialogKind::Information, "For security reasons your password MUST be changed now. "
-                                                      "Please enter a new password to continue.");
+        session::ShowMessage(DialogKind::Information,
+                             "For security reasons your password MUST be changed now. "
+                             "Please enter a new password to continue.");
         f->PasswordEdit->clear();
         f->ConfirmEdit->clear();
         f->PasswordLabel->setText("New Password:");
@@ -162,7 +164,8 @@ void TInfoForm::OkClicked() {
             return;
         }
         if (m_forced && password == m_dm.OwnPassword) {
-            session::Dialogs().Ask(DialogKind::Warning, "New password must be different to previous password.");
+            session::Dialogs().Ask(DialogKind::Warning,
+                                   "New password must be different to previous password.");
             return;
         }
     }
@@ -186,7 +189,8 @@ void TInfoForm::OkClicked() {
 
 void TInfoForm::closeEvent(QCloseEvent* event) {
     if (m_forced) {
-        session::Dialogs().Ask(DialogKind::Warning, "Your password was not changed - this application will terminate");
+        session::Dialogs().Ask(DialogKind::Warning,
+                               "Your password was not changed - this application will terminate");
         if (Ui().Terminate) Ui().Terminate();
     }
     QWidget::closeEvent(event);

@@ -17,8 +17,8 @@ class TDM;
 
 namespace korvex::contacts {
 
-// A user's profile: read-only for others, editable for the own user and for administrators; also carries out the
-// server's demand for a new password (closing without one ends the program).
+// A user's profile: read-only for others, editable for the own user and for administrators; also carries out
+// the server's demand for a new password (closing without one ends the program).
 class TInfoForm : public QWidget {
     Q_OBJECT
 public:

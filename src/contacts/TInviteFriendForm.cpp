@@ -25,7 +25,8 @@ bool IsValidEmailAddress(const QByteArray& a) {
     return at >= 0 && a.indexOf('.', at) >= 0 && a.size() > 5 && !a.contains(' ') && !a.contains('\x9C');
 }
 
-TInviteFriendForm::TInviteFriendForm(session::TDM& dm, QWidget* owner) : QWidget(owner, Qt::Window), m_dm(dm) {
+TInviteFriendForm::TInviteFriendForm(session::TDM& dm, QWidget* owner)
+    : QWidget(owner, Qt::Window), m_dm(dm) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Invite a Friend");
     FriendNameEdit = new QLineEdit(this);
@@ -81,8 +82,9 @@ void TInviteFriendForm::SendInvitation() {
     if (ownName.trimmed().isEmpty() || ownName.contains('\x9C'))
         return fail(OwnNameEdit, "Please enter a valid \"Real\" name");
     if (!IsValidEmailAddress(ownEmail)) return fail(OwnEmailEdit, "Please enter a valid email address");
-    const QString question = "An invitation to join Korvex will be sent to your friend \"" + FromAnsi(friendName) +
-                             "\" at address \"" + FromAnsi(friendEmail) + "\".\r\rContinue?";
+    const QString question = "An invitation to join Korvex will be sent to your friend \"" +
+                             FromAnsi(friendName) + "\" at address \"" + FromAnsi(friendEmail) +
+                             "\".\r\rContinue?";
     if (!session::Dialogs().Ask(DialogKind::Confirmation, question)) return;
     // A closed connection would swallow the command silently; the thank-you would then be a lie.
     if (!m_dm.MainClient || !m_dm.MainClient->Active()) {

@@ -12,7 +12,8 @@ class TDM;
 
 namespace korvex::contacts {
 
-// The address test of the invitation: an "@", a "." at or after it, more than 5 characters, no blank, no 0x9C.
+// The address test of the invitation: an "@", a "." at or after it, more than 5 characters, no blank, no
+// 0x9C.
 bool IsValidEmailAddress(const QByteArray& address);
 
 // "Invite a Friend": asks the server to e-mail an invitation.

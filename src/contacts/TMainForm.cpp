@@ -87,25 +87,26 @@ void ContactDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, con
         p->setRenderHint(QPainter::Antialiasing);
         p->setPen(Qt::NoPen);
         p->setBrush(SkinColor(m_dm.Skin.FormColor));
-        p->drawRoundedRect(QRect(QPoint(r.left() + 8, r.top() + 1), QPoint(r.right() - 8, r.bottom() - 1)), 5, 5);
+        p->drawRoundedRect(QRect(QPoint(r.left() + 8, r.top() + 1), QPoint(r.right() - 8, r.bottom() - 1)), 5,
+                           5);
         p->setFont(font);
         p->setPen(SkinColor(d->Kind == "AIM" ? m_dm.Skin.OnlineColor : m_dm.Skin.OfflineColor));
         p->drawText(QRect(r.left(), r.top(), r.width(), r.height()), Qt::AlignCenter,
                     session::FromAnsi(m_model.HeaderText(d->Kind)));
     } else {
-        if (option.state & QStyle::State_Selected) p->fillRect(r, option.palette.highlight().color().lighter(160));
+        if (option.state & QStyle::State_Selected)
+            p->fillRect(r, option.palette.highlight().color().lighter(160));
         const bool online = d->Kind == "AIMU";
         const session::MemoryTable& table = online ? m_dm.AUserTable : m_dm.PUserTable;
         if (table.Find("Name", d->Name, Qt::CaseInsensitive) >= 0 && session::ResForm)
-            p->drawPixmap(QRect(r.left() + 16, r.top(), 16, 16),
-                          session::ResForm->OnLineImg);
+            p->drawPixmap(QRect(r.left() + 16, r.top(), 16, 16), session::ResForm->OnLineImg);
         font.setBold(online ? d->CL == "1" : true);
         p->setFont(font);
         const std::uint32_t colour =
             online ? (d->Color != 0 ? d->Color : m_dm.Skin.OnlineColor) : m_dm.Skin.OfflineColor;
         p->setPen(SkinColor(colour));
-        p->drawText(QRect(r.left() + 34, r.top(), r.width() - 34, r.height()), Qt::AlignVCenter | Qt::AlignLeft,
-                    session::FromAnsi(m_model.ContactCaption(d->Name)));
+        p->drawText(QRect(r.left() + 34, r.top(), r.width() - 34, r.height()),
+                    Qt::AlignVCenter | Qt::AlignLeft, session::FromAnsi(m_model.ContactCaption(d->Name)));
     }
     p->restore();
 }
@@ -141,8 +142,9 @@ bool BulletinPanel::Running() const {
 
 void BulletinPanel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (Running()) p.drawText(width() - m_offset, 0, width() + fontMetrics().horizontalAdvance(m_text), height(),
-                              Qt::AlignVCenter | Qt::AlignLeft, m_text);
+    if (Running())
+        p.drawText(width() - m_offset, 0, width() + fontMetrics().horizontalAdvance(m_text), height(),
+                   Qt::AlignVCenter | Qt::AlignLeft, m_text);
 }
 
 // ---------------------------------------------------------------- window
@@ -292,9 +294,10 @@ void TMainForm::buildUserMenu(QMenu* menu, UserMenu& m, bool online) {
     m.Invite = menu->addAction("Invite", this, [&selected] {
         if (Ui().OpenWindow) Ui().OpenWindow("InviteToRoom", selected);
     });
-    m.Block = menu->addAction("Add User to Block List", this, [this, &selected] { AskBlock(m_dm, selected); });
-    m.Unblock =
-        menu->addAction("Remove User from Block List", this, [this, &selected] { AskUnblock(m_dm, selected); });
+    m.Block =
+        menu->addAction("Add User to Block List", this, [this, &selected] { AskBlock(m_dm, selected); });
+    m.Unblock = menu->addAction("Remove User from Block List", this,
+                                [this, &selected] { AskUnblock(m_dm, selected); });
     if (!online) {
         m.AddCList->setVisible(false);
         m.Invite->setVisible(false);
@@ -449,8 +452,9 @@ void TMainForm::VoicemailTick() {
     } else {
         ++m_voicemailTicks;
         VoicemailPhase = m_voicemailTicks % 2 == 1 ? 1 : 0;
-        VoicemailButton->setIcon(VoicemailPhase == 1 ? DotIcon(QColor(255, 200, 0))
-                                                     : (session::ResForm ? session::ResForm->OnImage : QIcon()));
+        VoicemailButton->setIcon(VoicemailPhase == 1
+                                     ? DotIcon(QColor(255, 200, 0))
+                                     : (session::ResForm ? session::ResForm->OnImage : QIcon()));
         VoicemailButton->setToolTip("You have new Voicemail");
     }
     VoicemailButton->update();

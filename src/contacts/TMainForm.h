@@ -7,7 +7,6 @@
 #include <QRect>
 #include <QStyledItemDelegate>
 #include <QWidget>
-
 #include <optional>
 
 class QAction;
@@ -35,7 +34,8 @@ QByteArray EncodePosition(const QRect& geometry);
 class ContactDelegate : public QStyledItemDelegate {
 public:
     ContactDelegate(session::TDM& dm, ContactTreeModel& model, QObject* parent = nullptr);
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:

@@ -55,10 +55,10 @@ struct CharsetEntry {
     const char* caption;
     int number;
 };
-constexpr CharsetEntry charsets[] = {{"Arabic", 178},   {"Baltic", 186},  {"Chinese", 136}, {"Default", 1},
-                                     {"Easteurope", 238}, {"Greek", 161}, {"Hebrew", 177},  {"Russian", 204},
-                                     {"Thai", 222},     {"Turkish", 162}, {"Vietnamese", 163}, {"ANSI", 0},
-                                     {"OEM", 255}};
+constexpr CharsetEntry charsets[] = {
+    {"Arabic", 178},     {"Baltic", 186}, {"Chinese", 136}, {"Default", 1}, {"Easteurope", 238},
+    {"Greek", 161},      {"Hebrew", 177}, {"Russian", 204}, {"Thai", 222},  {"Turkish", 162},
+    {"Vietnamese", 163}, {"ANSI", 0},     {"OEM", 255}};
 
 QMenu* encodingMenu(QWidget* parent, int current, std::function<void(int)> choose) {
     auto* menu = new QMenu("Encoding", parent);
@@ -88,8 +88,8 @@ TMsgForm::TMsgForm(session::TDM& dm, const QByteArray& peer, bool online, QWidge
     setWindowTitle(session::FromAnsi(peer));
     setMinimumSize(508, 100);
     m_styleFile.nameColor = "#000000";
-    m_pictures = new PictureQueue(SmileyFolder(dm), AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"), dm.WebHost,
-                                  this);
+    m_pictures = new PictureQueue(SmileyFolder(dm), AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"),
+                                  dm.WebHost, this);
     buildUi();
     m_enterTimer->SetSingleShot(true);
     connect(m_enterTimer, &platform::Timer::OnTimer, this, &TMsgForm::Send);
@@ -159,7 +159,8 @@ void TMsgForm::buildUi() {
         menu.addAction("Select &All", View, &QTextBrowser::selectAll);
         menu.addAction("C&opy", this, [this] {
             if (View->textCursor().hasSelection()) {
-                QApplication::clipboard()->setText(View->textCursor().selectedText().replace(QChar(0x2029), '\n'));
+                QApplication::clipboard()->setText(
+                    View->textCursor().selectedText().replace(QChar(0x2029), '\n'));
                 View->ScrollToBottom();
             }
             Memo->setFocus();
@@ -226,7 +227,8 @@ void TMsgForm::buildUi() {
     connect(ColorButton, &QToolButton::clicked, this, [this] {
         const QColor c = QColorDialog::getColor(SkinColor(m_style.colour), this);
         if (!c.isValid()) return;
-        m_style.colour = std::uint32_t(c.red()) | std::uint32_t(c.green()) << 8 | std::uint32_t(c.blue()) << 16;
+        m_style.colour =
+            std::uint32_t(c.red()) | std::uint32_t(c.green()) << 8 | std::uint32_t(c.blue()) << 16;
         applyMemoFont();
         saveStyle();
     });
@@ -243,7 +245,8 @@ void TMsgForm::buildUi() {
             return;
         }
         SmileyPicker->adjustSize();
-        SmileyPicker->move(width() - SmileyPicker->width(), Memo->geometry().bottom() - SmileyPicker->height());
+        SmileyPicker->move(width() - SmileyPicker->width(),
+                           Memo->geometry().bottom() - SmileyPicker->height());
         SmileyPicker->raise();
         SmileyPicker->show();
     });
@@ -258,11 +261,11 @@ void TMsgForm::buildUi() {
     });
 
     auto* styleRow = new QHBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(BoldButton), static_cast<QWidget*>(ItalicButton),
-                       static_cast<QWidget*>(SizeBox), static_cast<QWidget*>(ColorButton),
-                       static_cast<QWidget*>(FontBox), static_cast<QWidget*>(SmileButton),
-                       static_cast<QWidget*>(BlockButton), static_cast<QWidget*>(AddButton),
-                       static_cast<QWidget*>(FileButton)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(BoldButton), static_cast<QWidget*>(ItalicButton),
+          static_cast<QWidget*>(SizeBox), static_cast<QWidget*>(ColorButton), static_cast<QWidget*>(FontBox),
+          static_cast<QWidget*>(SmileButton), static_cast<QWidget*>(BlockButton),
+          static_cast<QWidget*>(AddButton), static_cast<QWidget*>(FileButton)})
         styleRow->addWidget(w);
     styleRow->addStretch();
     auto* sendRow = new QHBoxLayout;
@@ -336,8 +339,8 @@ bool TMsgForm::IsAttentionActive() const {
 }
 
 void TMsgForm::AddMessageLine(const QByteArray& sender, const QByteArray& html) {
-    // What others send is filtered before smileys are expanded, so the only pictures and links a line can hold
-    // are the filter's and our own smiley tags.
+    // What others send is filtered before smileys are expanded, so the only pictures and links a line can
+    // hold are the filter's and our own smiley tags.
     const QByteArray safe = FilterMessageHtml(html, MessagePolicy(m_dm));
     const QByteArray expanded = Smileys(m_dm).ExpandSmileys(safe);
     const QByteArray nameColor = sender != m_dm.OwnNick ? "800000" : "000080";
@@ -493,7 +496,7 @@ void TMsgForm::InitMessageWindow() {
     // The font list may substitute another family; the style keeps the face that was saved.
     applyMemoFont();
 
-    const QList<QByteArray> lines = 
+    const QList<QByteArray> lines =
         formats::ReadLines(AppPaths::PathIn(m_dm.AppDir, "Data/pmform.dat")).value_or(QList<QByteArray>());
     if (lines.size() >= 4) {
         const QSize screen = this->screen() ? this->screen()->size() : QSize(1024, 768);
@@ -519,8 +522,8 @@ void TMsgForm::savePlacement() {
     if (!QDir(dir).exists()) return;
     QFile f(AppPaths::PathIn(m_dm.AppDir, "Data/pmform.dat"));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-    f.write(QByteArray::number(y()) + "\r\n" + QByteArray::number(x()) + "\r\n" + QByteArray::number(width()) +
-            "\r\n" + QByteArray::number(height()) + "\r\n");
+    f.write(QByteArray::number(y()) + "\r\n" + QByteArray::number(x()) + "\r\n" +
+            QByteArray::number(width()) + "\r\n" + QByteArray::number(height()) + "\r\n");
 }
 
 QVariant TMsgForm::imageFor(const QUrl& url) {

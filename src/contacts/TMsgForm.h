@@ -31,8 +31,8 @@ class ChatView;
 class PictureQueue;
 
 // The conversation with one peer: history view, typing box with style controls, status line with delivery and
-// typing notices. At most one window per peer is opened from the contact list; the data module's MsgFormTable maps
-// peers to windows by component name.
+// typing notices. At most one window per peer is opened from the contact list; the data module's MsgFormTable
+// maps peers to windows by component name.
 class TMsgForm : public QWidget {
     Q_OBJECT
 public:

@@ -16,7 +16,8 @@ QByteArray TypingNotices::Refresh(const QDateTime& now) {
     QList<QByteArray> nicks;
     for (qsizetype i = m_entries.size() - 1; i >= 0; --i)
         if (m_entries[i].time.msecsTo(now) >= LifetimeMs) m_entries.removeAt(i);
-    for (const Entry& e : m_entries) nicks.append(e.nick);
+    for (const Entry& e : m_entries)
+        nicks.append(e.nick);
     return StatusText(nicks);
 }
 

@@ -29,18 +29,20 @@ QByteArray HtmlEscapeBytes(const QByteArray& text) {
 void AskBlock(session::TDM& dm, const QByteArray& nick) {
     using session::DialogKind;
     const QString n = session::FromAnsi(nick);
-    if (!session::Dialogs().Ask(DialogKind::Confirmation, "Add user \"" + n + "\" to block list - are you sure?"))
+    if (!session::Dialogs().Ask(DialogKind::Confirmation,
+                                "Add user \"" + n + "\" to block list - are you sure?"))
         return;
     SetBlocked(dm, nick, true);
     session::Dialogs().Ask(DialogKind::Information,
-                           "User \"" + n + "\" has been added to your block list and may no longer send you private "
-                                           "messages.");
+                           "User \"" + n +
+                               "\" has been added to your block list and may no longer send you private "
+                               "messages.");
 }
 
 void AskUnblock(session::TDM& dm, const QByteArray& nick) {
     using session::DialogKind;
-    if (session::Dialogs().Ask(DialogKind::Confirmation,
-                               "Remove user \"" + session::FromAnsi(nick) + "\" from block list - are you sure?"))
+    if (session::Dialogs().Ask(DialogKind::Confirmation, "Remove user \"" + session::FromAnsi(nick) +
+                                                             "\" from block list - are you sure?"))
         SetBlocked(dm, nick, false);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "../session/SessionFixture.h"
-
 #include "contacts/BlockList.h"
+#include "contacts/ChatStyleFile.h"
 #include "contacts/ChatView.h"
 #include "contacts/ContactTreeModel.h"
 #include "contacts/Contacts.h"
@@ -26,13 +26,13 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
-#include <QTest>
 #include <QTableView>
+#include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 using namespace korvex;
 using namespace korvex::contacts;
-
 
 // The data module with the contact layer installed. Without Connect() there is no server: commands are fed to
 // the dispatcher as received frames.
@@ -46,7 +46,8 @@ protected:
         Ui().Terminate = [this] { ++terminated; };
     }
     void TearDown() override {
-        for (TMsgForm* f : TMsgForm::AllForms()) delete f;
+        for (TMsgForm* f : TMsgForm::AllForms())
+            delete f;
         delete Ui().AddForm.data();
         delete Ui().InfoForm.data();
         SessionTest::TearDown();
@@ -94,4 +95,3 @@ protected:
     }
     int terminated = 0;
 };
-

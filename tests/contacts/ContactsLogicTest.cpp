@@ -6,12 +6,11 @@
 #include "session/MemoryTable.h"
 #include "session/TDM.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QtEndian>
+#include <gtest/gtest.h>
 
 using namespace korvex;
 using namespace korvex::contacts;
@@ -56,8 +55,8 @@ TEST(BlockList, ReceivedListSkipsEmptyLinesWithoutLosingNames) {
     const QList<Case> cases = {
         {"", {}},
         {"a\r\nb\r\n", {"a", "b"}},
-        {"a\r\n\r\nb\r\n", {"a", "b"}},       // the empty line is skipped, not the end of the list
-        {"a\r\nA\r\nb", {"a", "b"}},          // duplicates ignoring case once; last name without CR LF counts
+        {"a\r\n\r\nb\r\n", {"a", "b"}}, // the empty line is skipped, not the end of the list
+        {"a\r\nA\r\nb", {"a", "b"}},    // duplicates ignoring case once; last name without CR LF counts
         {"\r\n\r\nz\r\n", {"z"}},
     };
     for (const Case& c : cases) {
@@ -69,7 +68,8 @@ TEST(BlockList, ReceivedListSkipsEmptyLinesWithoutLosingNames) {
         EXPECT_FALSE(IsBlocked(dm, "old"));
         // The next change rebuilds the text from the table: every received name survives it.
         SetBlocked(dm, "new", true);
-        for (const QByteArray& n : c.table) EXPECT_TRUE(IsBlocked(dm, n)) << n.constData();
+        for (const QByteArray& n : c.table)
+            EXPECT_TRUE(IsBlocked(dm, n)) << n.constData();
     }
 }
 
@@ -81,7 +81,8 @@ TEST(TypingNotices, StatusTextForOneToFourTypists) {
         {{"ann", "bob", "cy"}, "ann, bob and cy are busy typing..."},
         {{"ann", "bob", "cy", "di"}, "4 folks are busy typing..."},
     };
-    for (const auto& [nicks, text] : cases) EXPECT_EQ(TypingNotices::StatusText(nicks), text);
+    for (const auto& [nicks, text] : cases)
+        EXPECT_EQ(TypingNotices::StatusText(nicks), text);
 }
 
 TEST(TypingNotices, EntriesLapseAfterFourSecondsAndStoppedAtOnce) {
@@ -115,15 +116,17 @@ TEST(MainWindowPlacement, StoredPositionIsClampedToTheWorkArea) {
         QRect expected;
     };
     const QList<Case> cases = {
-        {std::nullopt, QRect(1280 - 243, 1000 - 450, 243, 450)},               // default bottom right
-        {position(300, 500, 100, 50), QRect(100, 50, 300, 500)},               // fits
-        {position(10, 20, 100, 50), QRect(100, 50, 243, 450)},                 // tiny sizes ignored
-        {position(300, 500, 5000, 5000), QRect(980, 500, 300, 500)},           // beyond: flush right/bottom
-        {position(300, 500, 1200, 900), QRect(980, 500, 300, 500)},            // overlapping the edges
-        {position(300, 500, quint16(-20), quint16(-5)), QRect(980, 500, 300, 500)}, // negative counts as large
-        {QByteArray("abc"), QRect(1280 - 243, 1000 - 450, 243, 450)},          // short file: default
+        {std::nullopt, QRect(1280 - 243, 1000 - 450, 243, 450)},     // default bottom right
+        {position(300, 500, 100, 50), QRect(100, 50, 300, 500)},     // fits
+        {position(10, 20, 100, 50), QRect(100, 50, 243, 450)},       // tiny sizes ignored
+        {position(300, 500, 5000, 5000), QRect(980, 500, 300, 500)}, // beyond: flush right/bottom
+        {position(300, 500, 1200, 900), QRect(980, 500, 300, 500)},  // overlapping the edges
+        {position(300, 500, quint16(-20), quint16(-5)),
+         QRect(980, 500, 300, 500)},                                  // negative counts as large
+        {QByteArray("abc"), QRect(1280 - 243, 1000 - 450, 243, 450)}, // short file: default
     };
-    for (const Case& c : cases) EXPECT_EQ(PlaceMainWindow(c.file, work, size), c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceMainWindow(c.file, work, size), c.expected);
     EXPECT_EQ(EncodePosition(QRect(100, 50, 300, 500)), position(300, 500, 100, 50));
 }
 
@@ -132,12 +135,10 @@ TEST(InviteFriend, AddressTest) {
         {"a@b.c", false},   // 5 characters
         {"ab@cd.e", true},  // 7 characters
         {"a.b@cde", false}, // the only dot before the at sign
-        {"ab@c d.ef", false},
-        {"abcdefg", false},
-        {"ab@cd.e\x9C", false},
-        {"x@y.org", true},
+        {"ab@c d.ef", false}, {"abcdefg", false}, {"ab@cd.e\x9C", false}, {"x@y.org", true},
     };
-    for (const auto& [address, ok] : cases) EXPECT_EQ(IsValidEmailAddress(address), ok) << address.constData();
+    for (const auto& [address, ok] : cases)
+        EXPECT_EQ(IsValidEmailAddress(address), ok) << address.constData();
 }
 
 TEST(Countries, NamesAndCodes) {
@@ -147,11 +148,20 @@ TEST(Countries, NamesAndCodes) {
     dm.CountryTable.Append({{"N", "004"}, {"Name", "Afghanistan"}}); // as the shipped table stores codes
     dm.CountryTable.Append({{"N", "0012"}, {"Name", "Algeria"}});
     const QList<std::pair<QByteArray, QByteArray>> cases = {
-        {"276", "Germany"}, {"840", "United States"}, {"4", "Afghanistan"}, {"004", "Afghanistan"},
-        {"12", "Algeria"}, {"0", ""}, {"-1", ""}, {"27x", ""}, {"", ""},
-        {"1234567890", ""}, {"999", ""},
+        {"276", "Germany"},
+        {"840", "United States"},
+        {"4", "Afghanistan"},
+        {"004", "Afghanistan"},
+        {"12", "Algeria"},
+        {"0", ""},
+        {"-1", ""},
+        {"27x", ""},
+        {"", ""},
+        {"1234567890", ""},
+        {"999", ""},
     };
-    for (const auto& [code, name] : cases) EXPECT_EQ(CountryName(dm, code), name) << code.constData();
+    for (const auto& [code, name] : cases)
+        EXPECT_EQ(CountryName(dm, code), name) << code.constData();
     EXPECT_EQ(CountryCode(dm, "germany"), "276");
     EXPECT_EQ(CountryCode(dm, "Atlantis"), "");
 }
@@ -160,7 +170,8 @@ TEST(SmileyPictures, ShippedSetDecodesWithCodesAndHints) {
     const QDir dir(KORVEX_SOURCE_DATA_DIR "/WebPages/Images");
     const QStringList gifs = dir.entryList({"Smile*.gif"}, QDir::Files);
     EXPECT_GE(gifs.size(), 20);
-    for (int required : {3, 6, 31, 130}) EXPECT_TRUE(dir.exists(QStringLiteral("Smile%1.gif").arg(required)));
+    for (int required : {3, 6, 31, 130})
+        EXPECT_TRUE(dir.exists(QStringLiteral("Smile%1.gif").arg(required)));
     for (const QString& name : gifs) {
         const QImage image(dir.filePath(name));
         ASSERT_FALSE(image.isNull()) << name.toStdString();
@@ -176,8 +187,8 @@ TEST(SmileyPictures, ShippedSetDecodesWithCodesAndHints) {
     }
 }
 
-// Lookups ignoring case go through an index kept up to date by appends; every change must leave it answering as
-// a plain scan would.
+// Lookups ignoring case go through an index kept up to date by appends; every change must leave it answering
+// as a plain scan would.
 TEST(MemoryTableIndex, LookupsIgnoringCaseMatchAPlainScanThroughChanges) {
     session::MemoryTable t{{"Name", 32}, {"CL", 1}};
     auto scan = [&t](const QByteArray& v) {

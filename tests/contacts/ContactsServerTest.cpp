@@ -1,13 +1,11 @@
 // The contact list and private messages against the real reference server: the client under test with its
 // windows, and other users as protocol-level clients.
 #include "ContactsFixture.h"
-
 #include "contacts/UiHelpers.h"
-
-#include <QToolButton>
-
 #include "support/ServerFixture.h"
 #include "support/TestClient.h"
+
+#include <QToolButton>
 
 using korvex::testing::Field;
 using korvex::testing::ServerFixture;
@@ -18,7 +16,8 @@ protected:
     void SetUp() override {
         ContactsTest::SetUp();
         service.Start();
-        for (const char* n : {"alice", "bob", "carol"}) service.AddUser(n);
+        for (const char* n : {"alice", "bob", "carol"})
+            service.AddUser(n);
         service.AddContact("alice", "bob");
         service.AddContact("alice", "carol");
         service.AddContact("bob", "alice");
@@ -111,6 +110,7 @@ TEST_F(ContactsServerTest, SearchAddProfileAndContactRemoval) {
     ASSERT_EQ(m->SelectedOnline, "carol");
     ASSERT_TRUE(m->Online.DelCList->isVisible());
     m->Online.DelCList->trigger();
-    ASSERT_TRUE(WaitFor([&] { return m->Tree->Node(m->Tree->index(1, 0, m->Tree->GroupIndex("AIM")))->CL == "0"; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return m->Tree->Node(m->Tree->index(1, 0, m->Tree->GroupIndex("AIM")))->CL == "0"; }));
     EXPECT_TRUE(Names(m, "AIM").contains("carol"));
 }

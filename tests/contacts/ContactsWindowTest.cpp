@@ -84,8 +84,9 @@ TEST_F(ContactsTest, BlockedMarksAndUserMenus) {
     dialogs.answers = {true, true};
     m->Online.Block->trigger();
     EXPECT_TRUE(IsBlocked(*dm, "carol"));
-    EXPECT_EQ(dialogs.Texts().last(),
-              "User \"carol\" has been added to your block list and may no longer send you private messages.");
+    EXPECT_EQ(
+        dialogs.Texts().last(),
+        "User \"carol\" has been added to your block list and may no longer send you private messages.");
 
     // The own entry: only the nickname and "User Info"; a double click opens nothing.
     m->NodeReleased(m->Tree->index(0, 0, m->Tree->GroupIndex("AIM")), Qt::LeftButton);
@@ -151,7 +152,8 @@ TEST_F(ContactsTest, PositionFileWrittenOnCloseAndUsedAtTheNextShow) {
 TEST_F(ContactsTest, IncomingPrivateMessagesOpenOrFlashWindows) {
     TMainForm* m = ShowMain();
     Q_UNUSED(m);
-    // Read before the event loop runs: the offscreen platform activates every new window, which stops the blink.
+    // Read before the event loop runs: the offscreen platform activates every new window, which stops the
+    // blink.
     dm->MainClientRead(net::EncodeCommandRaw(net::MakeCommand("PrivMsg", {"bob", "<b>hi :-)</b>", "msg7"})));
     ASSERT_EQ(TMsgForm::AllForms().size(), 1);
     TMsgForm* f = TMsgForm::AllForms()[0];
@@ -182,8 +184,9 @@ TEST_F(ContactsTest, IncomingPrivateMessagesOpenOrFlashWindows) {
 
 TEST_F(ContactsTest, UntrustedMessageHtmlIsFilteredBeforeTheView) {
     ShowMain();
-    Feed("PrivMsg", {"eve", "<script>x()</script><img src=\"file:///etc/passwd\"><a href=\"javascript:y\">z</a>",
-                     "msg1"});
+    Feed("PrivMsg",
+         {"eve", "<script>x()</script><img src=\"file:///etc/passwd\"><a href=\"javascript:y\">z</a>",
+          "msg1"});
     TMsgForm* f = TMsgForm::AllForms().value(0);
     ASSERT_NE(f, nullptr);
     const QByteArray line = f->History()[0];
@@ -219,7 +222,8 @@ TEST_F(ContactsTest, TypingNoticesOfOneToFourUsersLapseWithTheClock) {
 TEST_F(ContactsTest, HistoryKeepsTheNewestThousandLines) {
     ShowMain();
     auto* f = TMsgForm::OpenMessageWindow(*dm, "bob", true);
-    for (int i = 1; i <= 1001; ++i) f->AddMessageLine("bob", "line" + QByteArray::number(i));
+    for (int i = 1; i <= 1001; ++i)
+        f->AddMessageLine("bob", "line" + QByteArray::number(i));
     EXPECT_EQ(f->History().size(), 1000);
     EXPECT_TRUE(f->History().first().contains("line2<br>"));
     EXPECT_EQ(f->View->LineCount(), 1000);
@@ -293,7 +297,8 @@ TEST_F(ContactsTest, SearchListsResultsAndAddsOnlyNewContacts) {
     EXPECT_EQ(find.field(5), " ");
     EXPECT_EQ(find.field(6), "25");
     EXPECT_FALSE(f->FindButton->isEnabled());
-    for (const char* n : {"bob", "bobby", "alice"}) server.Send("RFind", {"OK", n, "276", "M", "30", "on", "lobby"});
+    for (const char* n : {"bob", "bobby", "alice"})
+        server.Send("RFind", {"OK", n, "276", "M", "30", "on", "lobby"});
     ASSERT_TRUE(WaitFor([&] { return f->AddTable.RecordCount() == 3; }));
     EXPECT_EQ(f->GridModel->rowCount(), 3);
     EXPECT_TRUE(f->FindButton->isEnabled());
@@ -358,9 +363,10 @@ TEST_F(ContactsTest, ProfileViewEditAndForcedPasswordChange) {
     struct Try {
         QString pass, confirm, message;
     };
-    for (const Try& t : {Try{"", "", session::LangText(33)}, Try{"abcdef", "abcdeg", "Passwords do not match."},
-                         Try{"     ", "     ", "Password must be at least 5 characters in length."},
-                         Try{"secret1", "secret1", "New password must be different to previous password."}}) {
+    for (const Try& t :
+         {Try{"", "", session::LangText(33)}, Try{"abcdef", "abcdeg", "Passwords do not match."},
+          Try{"     ", "     ", "Password must be at least 5 characters in length."},
+          Try{"secret1", "secret1", "New password must be different to previous password."}}) {
         f->PasswordEdit->setText(t.pass);
         f->ConfirmEdit->setText(t.confirm);
         dialogs.shown.clear();
@@ -433,8 +439,9 @@ TEST_F(ContactsTest, InvitationChecksAndSending) {
     EXPECT_EQ(c.field(2), "Zoe");
     EXPECT_EQ(c.field(3), "ab@cd.e");
     EXPECT_EQ(c.field(5), "me@mine.org");
-    EXPECT_EQ(dialogs.Texts().value(0), "An invitation to join Korvex will be sent to your friend \"Zoe\" at address "
-                                        "\"ab@cd.e\".\r\rContinue?");
+    EXPECT_EQ(dialogs.Texts().value(0),
+              "An invitation to join Korvex will be sent to your friend \"Zoe\" at address "
+              "\"ab@cd.e\".\r\rContinue?");
     EXPECT_EQ(dialogs.Texts().value(1), "An invitation will be sent to your friend. Thank you.");
     EXPECT_TRUE(f->isHidden());
     f->show();
@@ -449,4 +456,57 @@ TEST_F(ContactsTest, InvitationChecksAndSending) {
     f->SendInvitation();
     EXPECT_TRUE(dialogs.Texts().value(1).startsWith("The invitation could not be sent"));
     EXPECT_EQ(server.Count("InviteAFriend"), 1);
+}
+
+TEST_F(ContactsTest, MessageWindowStyleKeysSmileysAndPlacementFiles) {
+    ShowMain();
+    WriteAppFile("Data/pmform.dat", "40\r\nabc\r\n600\r\n300\r\n");
+    WriteAppFile("Data/chatcolor.dat", [] {
+        ChatStyleFile s;
+        s.bold = false;
+        s.italic = true;
+        s.sizeIndex = 3;
+        s.colour = 0x800000;
+        s.face = "";
+        s.optionFlag = true;
+        return s.Encode();
+    }());
+    auto* f = TMsgForm::OpenMessageWindow(*dm, "bob", false);
+    // Style from the file: blank face falls back to Tahoma; the room window's option byte is kept.
+    EXPECT_FALSE(f->Style().bold);
+    EXPECT_TRUE(f->Style().italic);
+    EXPECT_EQ(f->Style().size, "4");
+    EXPECT_EQ(f->Style().face, "Tahoma");
+    EXPECT_EQ(f->y(), 40);
+    EXPECT_EQ(f->size(), QSize(600, 300));
+    f->BoldButton->click();
+    const ChatStyleFile saved = ChatStyleFile::Decode(ReadAppFile("Data/chatcolor.dat"));
+    EXPECT_TRUE(saved.bold);
+    EXPECT_TRUE(saved.optionFlag);
+    EXPECT_EQ(saved.sizeIndex, 3);
+
+    // Smiley picker: the shipped pictures, clicking one appends its code.
+    QDir().mkpath(home.filePath("WebPages/Images"));
+    QFile::copy(KORVEX_SOURCE_DATA_DIR "/WebPages/Images/Smile130.gif",
+                home.filePath("WebPages/Images/Smile130.gif"));
+    auto* g = TMsgForm::OpenMessageWindow(*dm, "carol", true);
+    auto* button = g->SmileyPicker->findChild<QToolButton*>("Smile130");
+    ASSERT_NE(button, nullptr);
+    g->Memo->setPlainText("hi ");
+    button->click();
+    EXPECT_EQ(g->Memo->toPlainText(), "hi :-p");
+
+    // Ctrl+Enter breaks the line; Esc closes and the place is kept for the next window.
+    QTest::keyClick(g->Memo, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(g->Memo->toPlainText(), "hi :-p\n");
+    g->move(70, 80);
+    QPointer<TMsgForm> gone = g;
+    QTest::keyClick(g->Memo, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+    const QList<QByteArray> lines = ReadAppFile("Data/pmform.dat").split('\n');
+    EXPECT_EQ(lines.value(0).trimmed(), QByteArray::number(80));
+    EXPECT_EQ(lines.value(1).trimmed(), QByteArray::number(70));
+    EXPECT_FALSE(dm->MsgFormTable.Locate("Name", "carol", Qt::CaseInsensitive));
 }

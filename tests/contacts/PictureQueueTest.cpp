@@ -1,7 +1,6 @@
 #include "contacts/PictureQueue.h"
-#include "platform/Timer.h"
 
-#include <gtest/gtest.h>
+#include "platform/Timer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,6 +10,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 using namespace korvex;
 using namespace korvex::contacts;
@@ -29,10 +29,14 @@ public:
                     const QByteArray path = request.split(' ').value(1);
                     ++requests;
                     QByteArray body;
-                    if (path == "/ok.gif") body = m_gif;
-                    else if (path == "/big.gif") body = QByteArray(2 * 1024 * 1024, 'G');
-                    else if (path == "/text.gif") body = "hello";
-                    else return; // slow: no answer
+                    if (path == "/ok.gif")
+                        body = m_gif;
+                    else if (path == "/big.gif")
+                        body = QByteArray(2 * 1024 * 1024, 'G');
+                    else if (path == "/text.gif")
+                        body = "hello";
+                    else
+                        return; // slow: no answer
                     s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
                              "\r\nConnection: close\r\n\r\n" + body);
                     s->disconnectFromHost();
@@ -66,7 +70,8 @@ protected:
     bool waitFor(const std::function<bool()>& done, int ms = 5000) {
         QElapsedTimer t;
         t.start();
-        while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (!done() && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return done();
     }
     void advance(qint64 ms) {
@@ -84,7 +89,8 @@ TEST_F(PictureQueueTest, SmileysComeFromTheSmileyFolderWhateverFolderTheTagNames
     QSignalSpy ready(&q, &PictureQueue::Ready);
     // An http address whose file is a known smiley is answered at once, without the network.
     EXPECT_FALSE(q.Request(QUrl("http://elsewhere.example/smiles/smile3.GIF")).value<QImage>().isNull());
-    // A local reference is never read where it points: only its last component is looked up among the smileys.
+    // A local reference is never read where it points: only its last component is looked up among the
+    // smileys.
     EXPECT_FALSE(q.Request(QUrl("file:///etc/Smile3.gif")).isValid());
     EXPECT_FALSE(q.Request(QUrl("file:///etc/passwd.gif")).isValid());
     EXPECT_FALSE(q.Request(QUrl("file:///etc/shadow")).isValid()); // replaced by the host's placeholder
@@ -103,7 +109,8 @@ TEST_F(PictureQueueTest, DownloadsGoToTheCacheOnlyWhenTheyAreSmallPictures) {
     PictureQueue q(smileys(), cache(), "web.example");
     QSignalSpy ready(&q, &PictureQueue::Ready);
     const QStringList smileysBefore = QDir(smileys()).entryList(QDir::Files);
-    for (const char* path : {"/big.gif", "/text.gif", "/ok.gif"}) EXPECT_FALSE(q.Request(QUrl(server.Url(path))).isValid());
+    for (const char* path : {"/big.gif", "/text.gif", "/ok.gif"})
+        EXPECT_FALSE(q.Request(QUrl(server.Url(path))).isValid());
     advance(50);
     ASSERT_TRUE(waitFor([&] {
         // Time moves only between downloads, so the watchdog never cuts a slow loopback transfer short.
