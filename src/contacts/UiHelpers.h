@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QColor>
 #include <QIcon>
-
 #include <cstdint>
 
 namespace korvex::session {
