@@ -1,4 +1,5 @@
-// The Korvex client: one instance per user, the program folder prepared, the data module and the logon window.
+// The Korvex client: one instance per user, the program folder prepared, the data module and the logon
+// window.
 //
 // Options beside the ones the program always had (a first parameter "EXTRABUFFER=ms"):
 //   --logon NICK PASSWORD   fill the logon window and log on as soon as the server is ready (demo, tests)
@@ -11,6 +12,7 @@
 #include "contacts/Contacts.h"
 #include "platform/AppPaths.h"
 #include "platform/SingleInstance.h"
+#include "rooms/Rooms.h"
 #include "session/MainShell.h"
 #include "session/TDM.h"
 #include "session/TFirstForm.h"
@@ -18,14 +20,13 @@
 #include "session/TrayIcon.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QComboBox>
 #include <QTimer>
-
 #include <cstdio>
 
 using namespace korvex;
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     dm.AppDir = appDir;
     dm.Arguments = QCoreApplication::arguments();
     dm.ExecutablePath = QCoreApplication::applicationFilePath();
-    contacts::InstallContacts(dm); // handlers and the contact list as the main window
+    contacts::InstallContacts(dm);   // handlers and the contact list as the main window
+    rooms::RegisterRoomHandlers(dm); // rooms: directory, room windows, re-join after reconnection
     dm.DataModuleCreate();
 
     session::TResForm resForm;
@@ -84,11 +86,14 @@ int main(int argc, char** argv) {
     const qsizetype at = args.indexOf("--logon");
     if (at >= 0 && at + 2 < args.size()) {
         const QString nick = args[at + 1], pass = args[at + 2];
-        QObject::connect(logon, &session::TFirstForm::Ready, logon, [logon, nick, pass] {
-            logon->NameBox->setEditText(nick);
-            logon->PassEdit->setText(pass);
-            logon->LoginButClick();
-        }, Qt::SingleShotConnection);
+        QObject::connect(
+            logon, &session::TFirstForm::Ready, logon,
+            [logon, nick, pass] {
+                logon->NameBox->setEditText(nick);
+                logon->PassEdit->setText(pass);
+                logon->LoginButClick();
+            },
+            Qt::SingleShotConnection);
     }
     if (qEnvironmentVariableIsSet("KORVEX_QUIT_AFTER_SHOW")) {
         QTimer::singleShot(0, &app, [&] {

@@ -122,9 +122,9 @@ private:
 
     ServerConfig m_config;
     Storage m_storage;
-    std::unique_ptr<RoomService> m_rooms;
     Passwords m_passwords;
     std::unique_ptr<Mailer> m_mailer;
+    std::unique_ptr<RoomService> m_rooms;
     QTcpServer* m_listener = nullptr;
     QTimer m_idleTimer;
     QHash<QByteArray, Route> m_routes;

@@ -1,4 +1,5 @@
 #include "contacts/Contacts.h"
+#include "contacts/TMsgForm.h"
 #include "rooms/RoomText.h"
 #include "rooms/RoomUserList.h"
 #include "rooms/Rooms.h"
@@ -47,6 +48,8 @@ void onRJoinRoom(TDM& dm, const ParsedCommand& c) {
         return;
     }
     f = new TChatForm(dm, room, c.field(3));
+    TDM* d = &dm;
+    f->OpenMessage = [d](const QByteArray& nick) { contacts::TMsgForm::OpenMessageWindow(*d, nick, true); };
     dm.HoldsMic = false;
     f->SetCodec(c.field(7));
     f->SetOwner(c.field(2) == "1");
@@ -116,8 +119,8 @@ void onChatOnLine(TDM& dm, const ParsedCommand& c) {
     TChatForm* f = TChatForm::FindByRoom(dm, c.field(2));
     const QByteArray user = c.field(1);
     if (!f || user.isEmpty()) return;
-    if (f->UserTable.Find("Name", user, Qt::CaseInsensitive) >= 0) return;
-    f->UserTable.Append({{"Name", user}, {"Owner", c.field(3)}});
+    if (f->HasUserRow(user)) return;
+    f->AddUserRow(user, c.field(3));
     const bool invisible = c.field(9) == "1";
     if (c.field(10) != "1" && !invisible) f->AddSystemLine(user, EnteredText);
     if (!invisible)
@@ -131,11 +134,10 @@ void onChatOffLine(TDM& dm, const ParsedCommand& c) {
     if (user == dm.OwnNick) return;
     TChatForm* f = TChatForm::FindByRoom(dm, c.field(2));
     if (!f) return;
-    const int row = f->UserTable.Find("Name", user, Qt::CaseInsensitive);
-    if (row < 0) return;
+    if (!f->HasUserRow(user)) return;
     if (f->Users().IsUserListed(user)) f->AddSystemLine(user, LeftText);
     f->Users().RemoveRoomUser(user);
-    f->UserTable.DeleteRow(row);
+    f->RemoveUserRow(user);
 }
 
 void onChatMsg(TDM& dm, const ParsedCommand& c) {

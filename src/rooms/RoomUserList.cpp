@@ -2,9 +2,18 @@
 
 #include "net/Clock.h"
 
+#include <QTimeZone>
+
 #include <algorithm>
 
 namespace korvex::rooms {
+
+namespace {
+// Stamps only order the list: UTC spares a time zone look-up per change, which a room of thousands would feel.
+QDateTime stampNow() {
+    return QDateTime::fromMSecsSinceEpoch(net::Clock::NowMs(), Qt::UTC);
+}
+} // namespace
 
 namespace {
 
@@ -101,7 +110,7 @@ int RoomUserList::rowCount(const QModelIndex& parent) const {
 
 QVariant RoomUserList::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(m_entries.size())) return {};
-    const RoomUserData& u = m_entries[size_t(index.row())].user;
+    const RoomUserData& u = m_entries[size_t(index.row())]->user;
     switch (role) {
     case Qt::DisplayRole: return QString::fromLatin1(Look(index.row()).caption);
     case Qt::ForegroundRole: return Look(index.row()).colour;
@@ -111,40 +120,40 @@ QVariant RoomUserList::data(const QModelIndex& index, int role) const {
 }
 
 RoomUserLook RoomUserList::Look(int row) const {
-    const RoomUserData& u = m_entries[size_t(row)].user;
+    const RoomUserData& u = m_entries[size_t(row)]->user;
     return LookOf(u, m_isBlocked && m_isBlocked(u.name));
 }
 
 int RoomUserList::indexOf(const QByteArray& name) const {
     for (size_t i = 0; i < m_entries.size(); ++i)
-        if (m_entries[i].user.name == name) return int(i);
+        if (m_entries[i]->user.name == name) return int(i);
     return -1;
 }
 
 int RoomUserList::indexIgnoringCase(const QByteArray& name) const {
     for (size_t i = 0; i < m_entries.size(); ++i)
-        if (m_entries[i].user.name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
+        if (m_entries[i]->user.name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
     return -1;
 }
 
 const RoomUserData* RoomUserList::Find(const QByteArray& name) const {
     int i = indexOf(name);
     if (i < 0) i = indexIgnoringCase(name);
-    return i < 0 ? nullptr : &m_entries[size_t(i)].user;
+    return i < 0 ? nullptr : &m_entries[size_t(i)]->user;
 }
 
 void RoomUserList::sortAllIfNeeded() {
     if (!m_unsorted) return;
     m_unsorted = false;
     emit layoutAboutToBeChanged();
-    for (auto& e : m_entries) e.key = SortKey(e.user);
-    std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    for (auto& e : m_entries) e->key = SortKey(e->user);
+    std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a->key < b->key; });
     emit layoutChanged();
 }
 
 void RoomUserList::insertSorted(Entry entry) {
-    const auto pos = std::upper_bound(m_entries.begin(), m_entries.end(), entry.key,
-                                      [](const QByteArray& key, const Entry& e) { return key < e.key; });
+    const auto pos = std::upper_bound(m_entries.begin(), m_entries.end(), entry->key,
+                                      [](const QByteArray& key, const Entry& e) { return key < e->key; });
     const int row = int(pos - m_entries.begin());
     beginInsertRows({}, row, row);
     m_entries.insert(pos, std::move(entry));
@@ -154,15 +163,15 @@ void RoomUserList::insertSorted(Entry entry) {
 void RoomUserList::resort(int row) {
     sortAllIfNeeded();
     Entry& entry = m_entries[size_t(row)];
-    entry.key = SortKey(entry.user);
+    entry->key = SortKey(entry->user);
     // Where the entry belongs among the others, ignoring its own slot.
     const auto before = m_entries.begin() + row;
-    const auto cmp = [](const QByteArray& key, const Entry& e) { return key < e.key; };
+    const auto cmp = [](const QByteArray& key, const Entry& e) { return key < e->key; };
     int target;
-    if (row > 0 && entry.key < m_entries[size_t(row - 1)].key)
-        target = int(std::upper_bound(m_entries.begin(), before, entry.key, cmp) - m_entries.begin());
-    else if (row + 1 < int(m_entries.size()) && m_entries[size_t(row + 1)].key <= entry.key)
-        target = int(std::upper_bound(before + 1, m_entries.end(), entry.key, cmp) - m_entries.begin());
+    if (row > 0 && entry->key < m_entries[size_t(row - 1)]->key)
+        target = int(std::upper_bound(m_entries.begin(), before, entry->key, cmp) - m_entries.begin());
+    else if (row + 1 < int(m_entries.size()) && m_entries[size_t(row + 1)]->key <= entry->key)
+        target = int(std::upper_bound(before + 1, m_entries.end(), entry->key, cmp) - m_entries.begin());
     else
         target = row;
     if (target == row || target == row + 1) {
@@ -190,16 +199,16 @@ void RoomUserList::AddRoomUser(const QByteArray& name, const QByteArray& owner, 
                                const QByteArray& flags, const QByteArray& hand, const QByteArray& mic,
                                const QByteArray& colour) {
     sortAllIfNeeded();
-    Entry e;
-    e.user.name = name;
-    e.user.owner = owner;
-    e.user.userType = type;
-    e.user.SetFlags(flags);
-    e.user.hand = hand == "1";
-    e.user.mic = mic == "1";
-    e.user.colour = safeNumber(colour);
-    e.user.stamp = net::Clock::Now();
-    e.key = SortKey(e.user);
+    Entry e = std::make_unique<Item>();
+    e->user.name = name;
+    e->user.owner = owner;
+    e->user.userType = type;
+    e->user.SetFlags(flags);
+    e->user.hand = hand == "1";
+    e->user.mic = mic == "1";
+    e->user.colour = safeNumber(colour);
+    e->user.stamp = stampNow();
+    e->key = SortKey(e->user);
     insertSorted(std::move(e));
 }
 
@@ -218,7 +227,7 @@ bool RoomUserList::IsUserListed(const QByteArray& name) const {
 void RoomUserList::SetUserColour(const QByteArray& name, const QByteArray& colour) {
     const int row = indexOf(name);
     if (row < 0) return;
-    m_entries[size_t(row)].user.colour = safeNumber(colour);
+    m_entries[size_t(row)]->user.colour = safeNumber(colour);
     changed(row);
 }
 
@@ -226,7 +235,7 @@ void RoomUserList::SetUserFlags(const QByteArray& name, const std::optional<QByt
                                 const std::optional<QByteArray>& flags, const std::optional<QByteArray>& type) {
     const int row = indexOf(name);
     if (row < 0) return;
-    RoomUserData& u = m_entries[size_t(row)].user;
+    RoomUserData& u = m_entries[size_t(row)]->user;
     if (owner) u.owner = *owner;
     if (type) u.userType = *type;
     if (flags) u.SetFlags(*flags);
@@ -237,7 +246,7 @@ void RoomUserList::SetUserFlags(const QByteArray& name, const std::optional<QByt
         m_unsorted = true;
         int lastHand = -1;
         for (size_t i = 0; i < m_entries.size(); ++i)
-            if (m_entries[i].user.hand) lastHand = int(i);
+            if (m_entries[i]->user.hand) lastHand = int(i);
         if (lastHand >= 0 && lastHand != row - 1 && lastHand != row) {
             const int target = lastHand + 1;
             beginMoveRows({}, row, row, {}, target);
@@ -253,16 +262,16 @@ void RoomUserList::SetUserFlags(const QByteArray& name, const std::optional<QByt
 void RoomUserList::SetCamFlag(const QByteArray& name, bool on) {
     const int row = indexOf(name);
     if (row < 0) return;
-    m_entries[size_t(row)].user.cam = on;
-    m_entries[size_t(row)].user.stamp = net::Clock::Now();
+    m_entries[size_t(row)]->user.cam = on;
+    m_entries[size_t(row)]->user.stamp = stampNow();
     resort(row);
 }
 
 void RoomUserList::ToggleHand(const QByteArray& name) {
     const int row = indexOf(name);
     if (row < 0) return;
-    RoomUserData& u = m_entries[size_t(row)].user;
-    u.stamp = net::Clock::Now();
+    RoomUserData& u = m_entries[size_t(row)]->user;
+    u.stamp = stampNow();
     u.hand = !u.hand;
     resort(row);
 }
@@ -270,35 +279,35 @@ void RoomUserList::ToggleHand(const QByteArray& name) {
 void RoomUserList::SetMicHolder(const QByteArray& name) {
     const int row = indexOf(name);
     if (row < 0) return;
-    RoomUserData& u = m_entries[size_t(row)].user;
+    RoomUserData& u = m_entries[size_t(row)]->user;
     u.hand = u.talking = false;
     u.mic = true;
-    u.stamp = net::Clock::Now();
+    u.stamp = stampNow();
     resort(row);
 }
 
 void RoomUserList::ClearMic(const QByteArray& name) {
     const int row = indexOf(name);
     if (row < 0) return;
-    RoomUserData& u = m_entries[size_t(row)].user;
+    RoomUserData& u = m_entries[size_t(row)]->user;
     u.hand = u.mic = u.talking = false;
-    u.stamp = net::Clock::Now();
+    u.stamp = stampNow();
     resort(row);
 }
 
 void RoomUserList::ClearMicFlags() {
     for (auto& e : m_entries) {
-        e.user.mic = e.user.talking = false;
+        e->user.mic = e->user.talking = false;
         // The mic holder's key was "0"; it now belongs among the others at the next sorting operation.
-        if (e.key == "0") m_unsorted = true;
+        if (e->key == "0") m_unsorted = true;
     }
     changedAll();
 }
 
 void RoomUserList::LowerAllHands() {
     for (auto& e : m_entries)
-        if (e.user.hand) {
-            e.user.hand = false;
+        if (e->user.hand) {
+            e->user.hand = false;
             m_unsorted = true;
         }
     changedAll();
@@ -306,8 +315,8 @@ void RoomUserList::LowerAllHands() {
 
 void RoomUserList::MarkSpeakerTalking() {
     for (size_t i = 0; i < m_entries.size(); ++i)
-        if (m_entries[i].user.mic) {
-            m_entries[i].user.talking = true;
+        if (m_entries[i]->user.mic) {
+            m_entries[i]->user.talking = true;
             changed(int(i));
             return;
         }
@@ -321,28 +330,28 @@ void RoomUserList::Clear() {
 }
 
 bool RoomUserList::AnyHandRaised() const {
-    return std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.user.hand; });
+    return std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e->user.hand; });
 }
 
 bool RoomUserList::IsHandRaised(const QByteArray& name) const {
     const int row = indexOf(name);
-    return row >= 0 && m_entries[size_t(row)].user.hand;
+    return row >= 0 && m_entries[size_t(row)]->user.hand;
 }
 
 bool RoomUserList::HasMic(const QByteArray& name) const {
     const int row = indexOf(name);
-    return row >= 0 && m_entries[size_t(row)].user.mic;
+    return row >= 0 && m_entries[size_t(row)]->user.mic;
 }
 
 bool RoomUserList::MicHeldByOtherThan(const QByteArray& name) const {
     return std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& e) {
-        return e.user.mic && e.user.name.compare(name, Qt::CaseInsensitive) != 0;
+        return e->user.mic && e->user.name.compare(name, Qt::CaseInsensitive) != 0;
     });
 }
 
 bool RoomUserList::FirstHandIsMine(const QByteArray& ownNick) const {
     for (const auto& e : m_entries)
-        if (e.user.hand) return e.user.name == ownNick;
+        if (e->user.hand) return e->user.name == ownNick;
     return false;
 }
 

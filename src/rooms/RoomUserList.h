@@ -6,6 +6,7 @@
 #include <QDateTime>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -86,15 +87,17 @@ public:
     bool FirstHandIsMine(const QByteArray& ownNick) const;
 
     const RoomUserData* Find(const QByteArray& name) const; // exact name first, then ignoring case
-    const RoomUserData& At(int row) const { return m_entries[size_t(row)].user; }
+    const RoomUserData& At(int row) const { return m_entries[size_t(row)]->user; }
     RoomUserLook Look(int row) const;
     int Count() const { return int(m_entries.size()); }
 
 private:
-    struct Entry {
+    struct Item {
         QByteArray key;
         RoomUserData user;
     };
+    // Held by pointer: an insertion near the top of a big room then moves pointers, not whole entries.
+    using Entry = std::unique_ptr<Item>;
     int indexOf(const QByteArray& name) const;
     int indexIgnoringCase(const QByteArray& name) const;
     void insertSorted(Entry entry);

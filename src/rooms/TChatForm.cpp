@@ -6,6 +6,7 @@
 #include "contacts/PictureQueue.h"
 #include "contacts/SafeHtml.h"
 #include "contacts/Smileys.h"
+#include "contacts/UiHelpers.h"
 #include "net/Clock.h"
 #include "net/Command.h"
 #include "net/SendCommand.h"
@@ -22,6 +23,10 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontComboBox>
 #include <QDesktopServices>
 #include <QFile>
 #include <QHBoxLayout>
@@ -34,6 +39,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace korvex::rooms {
@@ -118,6 +124,7 @@ TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray&
     dm.ChatFormTable.Append({{"FormName", m_formName}, {"Name", room}});
     forms().append(this);
 
+    m_setupGuard = true; // building the controls is not a style change to save
     m_users = new RoomUserList(this);
     session::TDM* d = &dm;
     m_users->SetBlockedCheck([d](const QByteArray& name) { return IsBlocked(*d, name); });
@@ -132,8 +139,12 @@ TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray&
         m_typingTimer->SetEnabled(false);
         rebuildTyping();
     });
+    m_style = contacts::TextStyle{};
     m_style.bold = true;
     m_style.size = "2";
+    m_boldButton->setChecked(true);
+    m_sizeBox->setCurrentIndex(1);
+    m_setupGuard = false;
 }
 
 TChatForm::~TChatForm() {
@@ -178,10 +189,55 @@ void TChatForm::buildUi() {
     m_smileyButton->setObjectName("SmileButton");
     connect(m_smileyButton, &QPushButton::clicked, this, [this] {
         const contacts::SmileyTable& table = contacts::Smileys(m_dm);
+        const QDir dir(contacts::SmileyFolder(m_dm));
         QMenu menu(this);
-        for (const contacts::SmileyCode& c : table.SmileyCodes())
-            menu.addAction(FromAnsi(c.code), this, [this, n = c.picture] { InsertSmiley(n); });
-        menu.exec(m_smileyButton->mapToGlobal(QPoint(0, 0)));
+        for (int n = 1; n <= contacts::SmileyTable::PictureCount; ++n) {
+            const QString gif = dir.filePath(QStringLiteral("Smile%1.gif").arg(n));
+            if (!QFile::exists(gif)) continue;
+            QAction* a = menu.addAction(QIcon(gif), FromAnsi(table.Hint(n)), this, [this, n] { InsertSmiley(n); });
+            a->setToolTip(FromAnsi(table.Hint(n)));
+        }
+        if (!menu.isEmpty()) menu.exec(m_smileyButton->mapToGlobal(QPoint(0, -menu.sizeHint().height())));
+    });
+    m_boldButton = new QToolButton(this);
+    m_boldButton->setText("B");
+    m_boldButton->setCheckable(true);
+    connect(m_boldButton, &QToolButton::toggled, this, [this](bool on) {
+        m_style.bold = on;
+        applySendFont();
+        WriteConfig();
+    });
+    m_italicButton = new QToolButton(this);
+    m_italicButton->setText("I");
+    m_italicButton->setCheckable(true);
+    connect(m_italicButton, &QToolButton::toggled, this, [this](bool on) {
+        m_style.italic = on;
+        applySendFont();
+        WriteConfig();
+    });
+    m_sizeBox = new QComboBox(this);
+    m_sizeBox->setObjectName("SizeBox");
+    m_sizeBox->addItems({"1", "2", "3", "4"});
+    connect(m_sizeBox, &QComboBox::currentTextChanged, this, [this](const QString& size) {
+        m_style.size = size.toLatin1();
+        applySendFont();
+        WriteConfig();
+    });
+    auto* textColour = new QPushButton("Color", this);
+    textColour->setObjectName("colorgrid");
+    connect(textColour, &QPushButton::clicked, this, [this] {
+        const QColor c = QColorDialog::getColor(FromWinColour(m_style.colour), this);
+        if (!c.isValid()) return;
+        m_style.colour = quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16;
+        applySendFont();
+        WriteConfig();
+    });
+    m_fontBox = new QFontComboBox(this);
+    m_fontBox->setObjectName("comboFont");
+    connect(m_fontBox, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
+        m_style.face = ToAnsi(f.family());
+        applySendFont();
+        WriteConfig();
     });
     auto* nameColour = new QPushButton("Select My Color", this);
     connect(nameColour, &QPushButton::clicked, this, [this] {
@@ -194,6 +250,7 @@ void TChatForm::buildUi() {
     m_userView->setModel(m_users);
     m_userView->setItemDelegate(new UserDelegate(m_users, m_userView));
     m_userView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_userView->setUniformItemSizes(true);
     m_userView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_userView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         showUserMenu(m_userView->viewport()->mapToGlobal(pos), m_userView->indexAt(pos));
@@ -221,6 +278,11 @@ void TChatForm::buildUi() {
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(m_view, 1);
     auto* tools = new QHBoxLayout;
+    tools->addWidget(m_boldButton);
+    tools->addWidget(m_italicButton);
+    tools->addWidget(m_sizeBox);
+    tools->addWidget(textColour);
+    tools->addWidget(m_fontBox);
     tools->addWidget(m_smileyButton);
     tools->addWidget(nameColour);
     tools->addStretch();
@@ -299,13 +361,12 @@ void TChatForm::setUp() {
         m_camsOnTop = f.optionFlag;
         if (m_style.face.trimmed().isEmpty()) m_style.face = "Tahoma";
     }
-    QFont font = m_sendBox->font();
-    font.setBold(m_style.bold);
-    font.setItalic(m_style.italic);
-    static const int points[] = {6, 8, 10, 14, 16, 18, 24};
-    const int size = std::clamp(m_style.size.toInt(), 1, 7);
-    font.setPointSize(points[size - 1]);
-    m_sendBox->setFont(font);
+    m_boldButton->setChecked(m_style.bold);
+    m_italicButton->setChecked(m_style.italic);
+    m_sizeBox->setCurrentText(QString::fromLatin1(m_style.size));
+    m_fontBox->setCurrentFont(QFont(FromAnsi(m_style.face)));
+    m_style.face = m_style.face.trimmed().isEmpty() ? QByteArray("Tahoma") : m_style.face;
+    applySendFont();
     m_view->SetCharset(contacts::ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/ChatCharset.dat")));
 
     // Position and size from the last session when the file has them.
@@ -337,6 +398,20 @@ void TChatForm::Rejoin() {
     RefButClick();
 }
 
+void TChatForm::applySendFont() {
+    QFont font = m_sendBox->font();
+    font.setBold(m_style.bold);
+    font.setItalic(m_style.italic);
+    font.setFamily(FromAnsi(m_style.face));
+    // HTML sizes 1 to 7 as the send box shows them.
+    static const int points[] = {6, 8, 10, 14, 16, 18, 24};
+    font.setPointSize(points[std::clamp(m_style.size.toInt(), 1, 7) - 1]);
+    m_sendBox->setFont(font);
+    QPalette pal = m_sendBox->palette();
+    pal.setColor(QPalette::Text, FromWinColour(m_style.colour));
+    m_sendBox->setPalette(pal);
+}
+
 // ---- chat view
 
 void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool smileys) {
@@ -358,7 +433,7 @@ void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool
 void TChatForm::AddSystemLine(const QByteArray& user, const char* event) {
     const int row = UserTable.Find("Name", user, Qt::CaseInsensitive);
     const QByteArray name = row >= 0 ? UserTable.ValueAt(row, "Name") : user;
-    AddChatLine({}, RoomSystemLine(contacts::FilterMessageHtml(name, {}), event), false);
+    AddChatLine({}, RoomSystemLine(contacts::HtmlEscapeBytes(name), event), false);
 }
 
 void TChatForm::ClearChat() {
@@ -545,8 +620,20 @@ void TChatForm::closeEvent(QCloseEvent* event) {
 
 // ---- user list
 
+void TChatForm::AddUserRow(const QByteArray& name, const QByteArray& owner) {
+    UserTable.Append({{"Name", name}, {"Owner", owner}});
+    m_userKeys.insert(name.toLower());
+}
+
+void TChatForm::RemoveUserRow(const QByteArray& name) {
+    const int row = UserTable.Find("Name", name, Qt::CaseInsensitive);
+    if (row >= 0) UserTable.DeleteRow(row);
+    m_userKeys.remove(name.toLower());
+}
+
 void TChatForm::RefButClick() {
     UserTable.Clear();
+    m_userKeys.clear();
     m_users->Clear();
     if (m_dm.MainClient)
         net::SendCommand(*m_dm.MainClient,
@@ -558,7 +645,7 @@ bool TChatForm::IsBlocked(session::TDM& dm, const QByteArray& name) {
 }
 
 bool TChatForm::SetTarget(const QByteArray& name) {
-    if (UserTable.Find("Name", name, Qt::CaseInsensitive) < 0) return false;
+    if (!HasUserRow(name)) return false;
     m_target = name;
     const RoomUserData* u = m_users->Find(name);
     m_targetType = u ? u->userType : QByteArray();
@@ -651,6 +738,13 @@ void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) 
     menu.addAction(FromAnsi(m_target))->setEnabled(false);
     if (s.sendEntries && OpenMessage)
         menu.addAction("Send Message", this, [this] { OpenMessage(m_target); });
+    if (s.sendEntries && contacts::Ui().OpenWindow)
+        menu.addAction("Send Voicemail", this, [this] { contacts::Ui().OpenWindow("SendVoicemail", m_target); });
+    if (s.sendEntries && contacts::Ui().SendFile)
+        menu.addAction("Send File...", this, [this] {
+            const QString file = QFileDialog::getOpenFileName(this);
+            if (!file.isEmpty()) contacts::Ui().SendFile(file, m_target);
+        });
     menu.addAction("User Details", this, &TChatForm::UserDetails);
     if (s.adminsPack) {
         QMenu* admins = menu.addMenu("Admins Pack");
@@ -669,6 +763,16 @@ void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) 
     if (s.deleteContact)
         menu.addAction("Delete User from Contact List", this,
                        [this] { m_dm.SendCmd("DelCList", {m_dm.OwnNick, m_target}); });
+    if (s.addBlock)
+        menu.addAction("Add User to Block List", this, [this] {
+            contacts::AskBlock(m_dm, m_target);
+            m_userView->viewport()->update();
+        });
+    if (s.removeBlock)
+        menu.addAction("Remove User from Block List", this, [this] {
+            contacts::AskUnblock(m_dm, m_target);
+            m_userView->viewport()->update();
+        });
     menu.exec(globalPos);
 }
 

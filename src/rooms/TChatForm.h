@@ -7,11 +7,15 @@
 #include <QByteArray>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
 
+class QComboBox;
+class QFontComboBox;
 class QLabel;
+class QToolButton;
 class QListView;
 class QMenu;
 class QPlainTextEdit;
@@ -107,6 +111,10 @@ public:
     // ---- user list
     RoomUserList& Users() const { return *m_users; }
     session::MemoryTable UserTable{{"Name", 32}, {"Owner", 1}, {"VCap", 1}, {"SCap", 1}, {"RDot", 1}};
+    // UserTable rows by name (ignoring case); the name index keeps a room of thousands cheap to fill.
+    bool HasUserRow(const QByteArray& name) const { return m_userKeys.contains(name.toLower()); }
+    void AddUserRow(const QByteArray& name, const QByteArray& owner);
+    void RemoveUserRow(const QByteArray& name);
     // Chooses the menu target; false when the user has no row in UserTable.
     bool SetTarget(const QByteArray& name);
     QByteArray Target() const { return m_target; }
@@ -136,6 +144,7 @@ protected:
 
 private:
     void buildUi();
+    void applySendFont();
     void setUp();
     void reloadView();
     void rebuildTyping();
@@ -155,6 +164,7 @@ private:
     bool m_left = false;
     QByteArray m_voiceType = "1";
     QList<QByteArray> m_history;
+    QSet<QByteArray> m_userKeys;
     contacts::TextStyle m_style;
     QByteArray m_nameColor = "#000000";
     bool m_camsOnTop = false;
@@ -168,6 +178,10 @@ private:
     RoomUserList* m_users = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_smileyButton = nullptr;
+    QToolButton* m_boldButton = nullptr;
+    QToolButton* m_italicButton = nullptr;
+    QComboBox* m_sizeBox = nullptr;
+    QFontComboBox* m_fontBox = nullptr;
     contacts::PictureQueue* m_pictures = nullptr;
     platform::Timer* m_sendTimer = nullptr;
     platform::Timer* m_typingTimer = nullptr;

@@ -192,6 +192,33 @@ TEST_F(RoomWindowTest, SendingLinesAndTypingNotices) {
     EXPECT_EQ(Sent("Typing", 2).field(2), "Lounge");
 }
 
+TEST_F(RoomWindowTest, StyleFileAndNameColour) {
+    TChatForm* f = Join("Lounge");
+    f->show();
+    EXPECT_TRUE(ReadAppFile("Data/chatcolor.dat").isEmpty()); // opening a room writes nothing
+    f->Style().size = "3";
+    f->Style().colour = 0x0000FF;
+    f->Style().face = "Arial";
+    f->ChooseNameColour(QColor(0x33, 0x66, 0x99));
+    EXPECT_EQ(f->NameColor(), "#336699");
+    const QByteArray file = ReadAppFile("Data/chatcolor.dat");
+    ASSERT_EQ(file.size(), 47);
+    EXPECT_EQ(file[2], 1); // bold
+    EXPECT_EQ(file[4], 2); // size "3"
+    EXPECT_EQ(file.mid(5, 7), "#336699");
+    EXPECT_EQ(file.mid(12, 4), QByteArray("\xFF\0\0\0", 4));
+    EXPECT_EQ(file.mid(16, 30), "Arial" + QByteArray(25, ' '));
+
+    // A colour as light as the white view becomes black; the next window starts with the saved style.
+    f->ChooseNameColour(QColor(250, 250, 250));
+    EXPECT_EQ(f->NameColor(), "#000000");
+    f->Leave();
+    TChatForm* g = Join("Quiet");
+    g->show();
+    EXPECT_EQ(g->Style().size, "3");
+    EXPECT_EQ(g->Style().face, "Arial");
+}
+
 TEST_F(RoomWindowTest, RemovalFromRoomsClosesWindowsAndTellsTheUser) {
     Join("Lounge");
     Join("Quiet");

@@ -109,7 +109,9 @@ TEST(ServerRooms, CreationRules) {
         const auto r = alice->WaitFor("RNewRoom");
         ASSERT_TRUE(r) << c.room.constData();
         EXPECT_EQ(r->field(1), c.answer) << c.room.constData();
-        if (!c.reason.isEmpty()) EXPECT_EQ(r->field(2), c.reason) << c.room.constData();
+        if (!c.reason.isEmpty()) {
+            EXPECT_EQ(r->field(2), c.reason) << c.room.constData();
+        }
     }
     alice->Send("NewRoom", {"Help and Support", "Mine", "", "alice", "0", ""});
     EXPECT_FALSE(alice->Receives("RNewRoom"));
@@ -158,9 +160,9 @@ TEST(ServerRooms, MembershipAndChatRelay) {
     alice->Send("NewRoom", {"Lobby", "Short Lived", "", "alice", "0", ""});
     ASSERT_TRUE(alice->WaitFor("RNewRoom", Field(1, "OK")));
     alice->Send("JoinRoom", {"alice", "Lobby", "Short Lived", ""});
-    ASSERT_TRUE(alice->WaitFor("RJoinRoom"));
+    ASSERT_TRUE(alice->WaitFor("RJoinRoom", Field(1, "Short Lived")));
     bob->Send("JoinRoom", {"bob", "Lobby", "Short Lived", ""});
-    ASSERT_TRUE(bob->WaitFor("RJoinRoom"));
+    ASSERT_TRUE(bob->WaitFor("RJoinRoom", Field(1, "Short Lived")));
     alice->Disconnect();
     EXPECT_TRUE(bob->WaitFor("ChatOffLine", Field(1, "alice")));
     bob->Send("ExitRoom", {"bob", "Lobby", "Short Lived"});
