@@ -22,12 +22,12 @@ QByteArray CountryName(const session::TDM& dm, const QByteArray& code) {
     // Digits compare the same with or without case: the table's index answers.
     const session::MemoryTable& t = dm.CountryTable;
     // Codes are stored with leading zeros ("004"); try the usual spellings, then compare numbers.
+    if (t.IsEmpty()) return {};
+    int row = t.Find("N", code, Qt::CaseInsensitive);
     const std::uint32_t n = SafeNumber(code);
-    for (const QByteArray& form :
-         {code, QByteArray::number(n).rightJustified(3, '0'), QByteArray::number(n)}) {
-        const int row = t.Find("N", form, Qt::CaseInsensitive);
-        if (row >= 0) return t.ValueAt(row, "Name");
-    }
+    if (row < 0) row = t.Find("N", QByteArray::number(n).rightJustified(3, '0'), Qt::CaseInsensitive);
+    if (row < 0) row = t.Find("N", QByteArray::number(n), Qt::CaseInsensitive);
+    if (row >= 0) return t.ValueAt(row, "Name");
     for (int r = 0; r < t.RecordCount(); ++r)
         if (SafeNumber(t.ValueAt(r, "N")) == n) return t.ValueAt(r, "Name");
     return {};

@@ -8,6 +8,9 @@ void MemoryTable::SetFields(const QList<Field>& fields) {
 }
 
 int MemoryTable::column(const QByteArray& field) const {
+    // Callers nearly always spell the field as declared.
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name == field) return i;
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_fields[i].name.compare(field, Qt::CaseInsensitive) == 0) return i;
     return -1;
