@@ -5,6 +5,7 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace korvex::rooms {
 
@@ -32,8 +33,9 @@ QColor fromColorRef(quint32 c) {
 // The reversed stamp: the distance to 3000-01-01 read as a date-time counted from 1899-12-30, so that newer
 // entries get smaller keys.
 QDateTime reversed(const QDateTime& stamp) {
-    static const QDateTime end(QDate(3000, 1, 1), QTime(0, 0));
-    static const QDateTime zero(QDate(1899, 12, 30), QTime(0, 0));
+    // In UTC: the keys only order entries, and local time would cost a time zone look-up per key.
+    static const QDateTime end(QDate(3000, 1, 1), QTime(0, 0), Qt::UTC);
+    static const QDateTime zero(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
     return zero.addMSecs(stamp.msecsTo(end));
 }
 
@@ -49,7 +51,12 @@ void RoomUserData::SetFlags(const QByteArray& f) {
 
 QByteArray StampText(const QDateTime& stamp) {
     // Three millisecond digits: with "at least two" a stamp at 99 ms would sort after one at 100 ms.
-    return stamp.toString(QStringLiteral("yyyyMMddhhmmsszzz")).toLatin1();
+    const QDate d = stamp.date();
+    const QTime t = stamp.time();
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d%03d", d.year() % 10000, d.month(), d.day(), t.hour(),
+                  t.minute(), t.second(), t.msec());
+    return QByteArray(text);
 }
 
 QByteArray SortKey(const RoomUserData& u) {
