@@ -128,6 +128,8 @@ TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray&
     m_users = new RoomUserList(this);
     session::TDM* d = &dm;
     m_users->SetBlockedCheck([d](const QByteArray& name) { return IsBlocked(*d, name); });
+    m_smileys = std::make_unique<contacts::SmileyTable>(contacts::SmileyFolder(dm), dm.WebHost);
+    m_policy = std::make_unique<contacts::HtmlPolicy>(contacts::MessagePolicy(dm));
     m_pictures = new contacts::PictureQueue(contacts::SmileyFolder(dm),
                                             AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"), dm.WebHost, this);
     buildUi();
@@ -188,7 +190,7 @@ void TChatForm::buildUi() {
     m_smileyButton = new QPushButton(":-)", this);
     m_smileyButton->setObjectName("SmileButton");
     connect(m_smileyButton, &QPushButton::clicked, this, [this] {
-        const contacts::SmileyTable& table = contacts::Smileys(m_dm);
+        const contacts::SmileyTable& table = *m_smileys;
         const QDir dir(contacts::SmileyFolder(m_dm));
         QMenu menu(this);
         for (int n = 1; n <= contacts::SmileyTable::PictureCount; ++n) {
@@ -420,8 +422,8 @@ void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool
     if (smileys) {
         // Lines of other users are untrusted: only the markup this program writes survives, and links open only
         // for the safe schemes.
-        line = contacts::FilterMessageHtml(line, contacts::MessagePolicy(m_dm));
-        if (m_smileyButton->isEnabled()) line = ExpandLineSmileys(line, contacts::Smileys(m_dm));
+        line = contacts::FilterMessageHtml(line, *m_policy);
+        if (m_smileyButton->isEnabled()) line = ExpandLineSmileys(line, *m_smileys);
     }
     line += "<br> ";
     m_history.append(line);
@@ -499,7 +501,7 @@ void TChatForm::SendText() {
 
 void TChatForm::InsertSmiley(int picture) {
     QByteArray code = "|" + QByteArray::number(picture) + "|";
-    for (const contacts::SmileyCode& c : contacts::Smileys(m_dm).SmileyCodes())
+    for (const contacts::SmileyCode& c : m_smileys->SmileyCodes())
         if (c.picture == picture) {
             code = c.code;
             break;

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QFontComboBox;
@@ -24,6 +25,8 @@ class QPushButton;
 namespace korvex::contacts {
 class ChatView;
 class PictureQueue;
+class SmileyTable;
+struct HtmlPolicy;
 } // namespace korvex::contacts
 namespace korvex::platform {
 class Timer;
@@ -183,6 +186,9 @@ private:
     QComboBox* m_sizeBox = nullptr;
     QFontComboBox* m_fontBox = nullptr;
     contacts::PictureQueue* m_pictures = nullptr;
+    // Looked up once per window: finding the picture folder reads the directory, too slow for every line.
+    std::unique_ptr<contacts::SmileyTable> m_smileys;
+    std::unique_ptr<contacts::HtmlPolicy> m_policy;
     platform::Timer* m_sendTimer = nullptr;
     platform::Timer* m_typingTimer = nullptr;
 };
