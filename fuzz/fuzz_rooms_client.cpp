@@ -1,5 +1,5 @@
-// The client's room command handlers fed arbitrary commands while two room windows are open: windows may close,
-// lists change and lines arrive in any order without a crash. Input: commands separated by '\n', each
+// The client's room command handlers fed arbitrary commands while two room windows are open: windows may
+// close, lists change and lines arrive in any order without a crash. Input: commands separated by '\n', each
 // "name|field|field...".
 #include "rooms/Rooms.h"
 #include "rooms/TChatForm.h"
@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QDir>
-
 #include <cstdint>
 
 namespace {
@@ -39,7 +38,8 @@ void dispatch(korvex::session::TDM& dm, const QByteArray& line) {
     QList<QByteArray> parts = line.split('|');
     korvex::net::ParsedCommand c;
     c.name = parts.takeFirst();
-    for (int i = 0; i < parts.size() && i < korvex::net::CommandFieldCount; ++i) c.fields[size_t(i)] = parts[i];
+    for (int i = 0; i < parts.size() && i < korvex::net::CommandFieldCount; ++i)
+        c.fields[size_t(i)] = parts[i];
     dm.Dispatcher.Dispatch(c);
 }
 
@@ -51,8 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dispatch(dm, "RJoinRoom|Quiet|1|Lobby");
     dispatch(dm, "ChatOnLine|bob|Welcome|0|0|0000|1|0|255|0|0");
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
-    for (const QByteArray& line : input.split('\n')) dispatch(dm, line);
-    for (korvex::rooms::TChatForm* f : korvex::rooms::TChatForm::All(dm)) delete f;
+    for (const QByteArray& line : input.split('\n'))
+        dispatch(dm, line);
+    for (korvex::rooms::TChatForm* f : korvex::rooms::TChatForm::All(dm))
+        delete f;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }

@@ -1,6 +1,6 @@
-// The room commands of the command server with arbitrary fields, from an ordinary user who sits in a demo room
-// with others and from an administrator: rights, membership and room removal must hold whatever the order.
-// Input: one byte picks the sender, then commands separated by '\n', each "name|field|field...".
+// The room commands of the command server with arbitrary fields, from an ordinary user who sits in a demo
+// room with others and from an administrator: rights, membership and room removal must hold whatever the
+// order. Input: one byte picks the sender, then commands separated by '\n', each "name|field|field...".
 #if __has_include("server/Server.h")
 #include "server/Log.h"
 #include "server/Server.h"
@@ -12,7 +12,6 @@
 #include "net/Envelope.h"
 
 #include <QCoreApplication>
-
 #include <cstdint>
 
 namespace {
@@ -78,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QByteArray& line : rest.split('\n')) {
         QList<QByteArray> parts = line.split('|');
         QByteArray cmd = char(0x9A) + korvex::net::StripMarks(parts.takeFirst()) + char(0x9C);
-        for (const QByteArray& p : parts) cmd += p + char(0x9C);
+        for (const QByteArray& p : parts)
+            cmd += p + char(0x9C);
         text += cmd;
     }
     srv->Input(id, EncodeCommand(text));

@@ -3,7 +3,6 @@
 #include "Server.h"
 #include "Session.h"
 #include "Values.h"
-
 #include "net/Clock.h"
 
 namespace korvex::server {
@@ -13,7 +12,9 @@ using net::ParsedCommand;
 
 namespace {
 
-QByteArray flag(bool b) { return b ? "1" : "0"; }
+QByteArray flag(bool b) {
+    return b ? "1" : "0";
+}
 
 bool validFlags(const QByteArray& f) {
     if (f.size() != 4) return false;
@@ -35,13 +36,13 @@ bool validRoomName(const QByteArray& name) {
 void RoomService::Handle(Session& s, const ParsedCommand& cmd) {
     using H = void (RoomService::*)(Session&, const ParsedCommand&);
     static const QHash<QByteArray, H> handlers = {
-        {"GetGroups", &RoomService::onGetGroups},     {"GetRooms", &RoomService::onGetRooms},
-        {"NewRoom", &RoomService::onNewRoom},         {"SetRoomBanner", &RoomService::onSetRoomBanner},
-        {"JoinRoom", &RoomService::onJoinRoom},       {"GetChatUsers", &RoomService::onGetChatUsers},
-        {"ChatMsg", &RoomService::onChatMsg},         {"ExitRoom", &RoomService::onExitRoom},
-        {"Invite", &RoomService::onInvite},           {"KikUser", &RoomService::onKikUser},
-        {"SetRDot", &RoomService::onSetRDot},         {"ClearChat", &RoomService::onClearChat},
-        {"DelRoom", &RoomService::onDelRoom},         {"SysMsg", &RoomService::onSysMsg},
+        {"GetGroups", &RoomService::onGetGroups}, {"GetRooms", &RoomService::onGetRooms},
+        {"NewRoom", &RoomService::onNewRoom},     {"SetRoomBanner", &RoomService::onSetRoomBanner},
+        {"JoinRoom", &RoomService::onJoinRoom},   {"GetChatUsers", &RoomService::onGetChatUsers},
+        {"ChatMsg", &RoomService::onChatMsg},     {"ExitRoom", &RoomService::onExitRoom},
+        {"Invite", &RoomService::onInvite},       {"KikUser", &RoomService::onKikUser},
+        {"SetRDot", &RoomService::onSetRDot},     {"ClearChat", &RoomService::onClearChat},
+        {"DelRoom", &RoomService::onDelRoom},     {"SysMsg", &RoomService::onSysMsg},
     };
     if (const auto it = handlers.constFind(cmd.name); it != handlers.constEnd()) (this->*it.value())(s, cmd);
 }
@@ -56,9 +57,9 @@ bool RoomService::isProtected(const Session& target) {
 
 QByteArray RoomService::chatOnLine(const Room& r, const RoomMember& m, bool noAnnounce) const {
     const Account& a = m.session->account;
-    return MakeCommand("ChatOnLine", {a.nick, r.name, flag(m.owner), QByteArray::number(a.type), a.flags,
-                                      flag(m.hand), flag(m.mic), QByteArray::number(a.colour), flag(m.invisible),
-                                      flag(noAnnounce)});
+    return MakeCommand("ChatOnLine",
+                       {a.nick, r.name, flag(m.owner), QByteArray::number(a.type), a.flags, flag(m.hand),
+                        flag(m.mic), QByteArray::number(a.colour), flag(m.invisible), flag(noAnnounce)});
 }
 
 QList<Session*> RoomService::members(const Room& r, const Session* except) const {
@@ -86,11 +87,13 @@ Session* RoomService::memberNamed(Room& r, const QByteArray& nick) {
 }
 
 void RoomService::removeMember(Room& r, Session& s, bool tellOthers) {
-    auto it = std::find_if(r.members.begin(), r.members.end(), [&](const RoomMember& m) { return m.session == &s; });
+    auto it = std::find_if(r.members.begin(), r.members.end(),
+                           [&](const RoomMember& m) { return m.session == &s; });
     if (it == r.members.end()) return;
     const RoomMember gone = *it;
     r.members.erase(it);
-    if (tellOthers) m_server.fanOut(audienceOf(r, gone, &s), MakeCommand("ChatOffLine", {s.account.nick, r.name}));
+    if (tellOthers)
+        m_server.fanOut(audienceOf(r, gone, &s), MakeCommand("ChatOffLine", {s.account.nick, r.name}));
     removeRoomIfUnused(r);
 }
 
@@ -118,7 +121,8 @@ void RoomService::onGetGroups(Session& s, const ParsedCommand&) {
     QList<QByteArray> texts;
     for (const RoomGroup& g : m_groups) {
         int rooms = 0;
-        for (const auto& r : m_rooms) rooms += r->groupId == g.id ? 1 : 0;
+        for (const auto& r : m_rooms)
+            rooms += r->groupId == g.id ? 1 : 0;
         texts << MakeCommand("RGetGroups", {g.name, QByteArray::number(rooms), QByteArray::number(g.colour),
                                             flag(g.noUserRooms)});
     }
@@ -130,16 +134,18 @@ void RoomService::onGetRooms(Session& s, const ParsedCommand& cmd) {
     if (const RoomGroup* g = findGroup(cmd.field(1)))
         for (const auto& r : m_rooms)
             if (r->groupId == g->id)
-                texts << MakeCommand("RGetRooms", {r->name, QByteArray::number(r->visibleCount()),
-                                                   flag(!r->password.isEmpty()), r->status,
-                                                   QByteArray::number(r->colour), flag(r->paintOff), r->codec});
+                texts << MakeCommand("RGetRooms",
+                                     {r->name, QByteArray::number(r->visibleCount()),
+                                      flag(!r->password.isEmpty()), r->status, QByteArray::number(r->colour),
+                                      flag(r->paintOff), r->codec});
     // Always an answer, so the directory switches to the (empty) room list and offers "Create".
     if (texts.isEmpty()) texts << MakeCommand("RGetRooms", {"NO"});
     m_server.sendBatch(s, texts);
 }
 
 void RoomService::onNewRoom(Session& s, const ParsedCommand& cmd) {
-    if (!m_server.isSelf(s, cmd.field(4))) return m_server.refuse(s, cmd, QStringLiteral("names another owner"));
+    if (!m_server.isSelf(s, cmd.field(4)))
+        return m_server.refuse(s, cmd, QStringLiteral("names another owner"));
     RoomGroup* g = findGroup(cmd.field(1));
     const QByteArray name = cmd.field(2);
     const bool staff = s.account.type == 2 || s.account.type == 3;
@@ -147,12 +153,14 @@ void RoomService::onNewRoom(Session& s, const ParsedCommand& cmd) {
     if (g->noUserRooms && !staff)
         return m_server.refuse(s, cmd, QStringLiteral("no user rooms in group"),
                                "User rooms may not be created within this group.");
-    // Reason "1": the name is taken or unusable; reason "2": the user already owns a room (staff may own more).
+    // Reason "1": the name is taken or unusable; reason "2": the user already owns a room (staff may own
+    // more).
     if (!validRoomName(name) || findRoom(name))
         return m_server.send(s, MakeCommand("RNewRoom", {"NO", "1", name}));
     if (!staff)
         for (const auto& r : m_rooms)
-            if (r->ownerId == s.account.id) return m_server.send(s, MakeCommand("RNewRoom", {"NO", "2", r->name}));
+            if (r->ownerId == s.account.id)
+                return m_server.send(s, MakeCommand("RNewRoom", {"NO", "2", r->name}));
     auto room = std::make_unique<Room>();
     room->groupId = g->id;
     room->name = name;
@@ -177,7 +185,8 @@ void RoomService::onSetRoomBanner(Session& s, const ParsedCommand& cmd) {
 // ---- membership
 
 void RoomService::onJoinRoom(Session& s, const ParsedCommand& cmd) {
-    if (!m_server.isSelf(s, cmd.field(1))) return m_server.refuse(s, cmd, QStringLiteral("names another user"));
+    if (!m_server.isSelf(s, cmd.field(1)))
+        return m_server.refuse(s, cmd, QStringLiteral("names another user"));
     Room* r = findRoom(cmd.field(3));
     if (!r) return m_server.refuse(s, cmd, QStringLiteral("no such room"), "The room does not exist.");
     const bool staff = s.account.type == 2 || s.account.type == 3;
@@ -202,8 +211,10 @@ void RoomService::onJoinRoom(Session& s, const ParsedCommand& cmd) {
     }
     m->owner = owner;
     m->invisible = cmd.field(5) == "1" && staff;
-    m_server.send(s, MakeCommand("RJoinRoom", {r->name, flag(owner), groupOf(*r) ? groupOf(*r)->name : QByteArray(),
-                                               {}, {}, {}, r->codec}));
+    m_server.send(
+        s, MakeCommand(
+               "RJoinRoom",
+               {r->name, flag(owner), groupOf(*r) ? groupOf(*r)->name : QByteArray(), {}, {}, {}, r->codec}));
     if (announce) m_server.fanOut(audienceOf(*r, *m, &s), chatOnLine(*r, *m, false));
 }
 
@@ -219,11 +230,13 @@ void RoomService::onGetChatUsers(Session& s, const ParsedCommand& cmd) {
 }
 
 void RoomService::onChatMsg(Session& s, const ParsedCommand& cmd) {
-    if (!m_server.isSelf(s, cmd.field(2))) return m_server.refuse(s, cmd, QStringLiteral("names another sender"));
+    if (!m_server.isSelf(s, cmd.field(2)))
+        return m_server.refuse(s, cmd, QStringLiteral("names another sender"));
     Room* r = findRoom(cmd.field(1));
     if (!r || !r->member(&s)) return m_server.refuse(s, cmd, QStringLiteral("not in the room"));
     if (s.account.flags.startsWith('1')) return m_server.refuse(s, cmd, QStringLiteral("no text"));
-    m_server.fanOut(members(*r), MakeCommand("ChatMsg", {r->name, s.account.nick, cmd.field(3), cmd.field(4)}));
+    m_server.fanOut(members(*r),
+                    MakeCommand("ChatMsg", {r->name, s.account.nick, cmd.field(3), cmd.field(4)}));
 }
 
 void RoomService::OnTyping(Session& s, const ParsedCommand& cmd) {
@@ -235,12 +248,14 @@ void RoomService::OnTyping(Session& s, const ParsedCommand& cmd) {
 }
 
 void RoomService::onExitRoom(Session& s, const ParsedCommand& cmd) {
-    if (!m_server.isSelf(s, cmd.field(1))) return m_server.refuse(s, cmd, QStringLiteral("names another user"));
+    if (!m_server.isSelf(s, cmd.field(1)))
+        return m_server.refuse(s, cmd, QStringLiteral("names another user"));
     if (Room* r = findRoom(cmd.field(3))) removeMember(*r, s, true);
 }
 
 void RoomService::onInvite(Session& s, const ParsedCommand& cmd) {
-    if (!m_server.isSelf(s, cmd.field(2))) return m_server.refuse(s, cmd, QStringLiteral("names another inviter"));
+    if (!m_server.isSelf(s, cmd.field(2)))
+        return m_server.refuse(s, cmd, QStringLiteral("names another inviter"));
     Room* r = findRoom(cmd.field(4));
     if (!r || !r->member(&s)) return m_server.refuse(s, cmd, QStringLiteral("not in the room"));
     Session* invitee = m_server.onlineSession(cmd.field(1));
@@ -248,8 +263,9 @@ void RoomService::onInvite(Session& s, const ParsedCommand& cmd) {
     if (const QString why = m_server.privateRefusal(s, *invitee); !why.isEmpty())
         return m_server.refuse(s, cmd, why);
     const RoomGroup* g = groupOf(*r);
-    m_server.send(*invitee, MakeCommand("Invite", {invitee->account.nick, s.account.nick, g ? g->name : QByteArray(),
-                                                   r->name, flag(!r->password.isEmpty())}));
+    m_server.send(*invitee,
+                  MakeCommand("Invite", {invitee->account.nick, s.account.nick, g ? g->name : QByteArray(),
+                                         r->name, flag(!r->password.isEmpty())}));
 }
 
 // ---- moderation
@@ -271,7 +287,8 @@ void RoomService::onSetRDot(Session& s, const ParsedCommand& cmd) {
     if (!r || !isModerator(s, *r)) return m_server.refuse(s, cmd, QStringLiteral("not a moderator here"));
     if (!validFlags(flags)) return m_server.refuse(s, cmd, QStringLiteral("bad flags"));
     Session* target = memberNamed(*r, cmd.field(1));
-    if (!target || isProtected(*target)) return m_server.refuse(s, cmd, QStringLiteral("target may not be restricted"));
+    if (!target || isProtected(*target))
+        return m_server.refuse(s, cmd, QStringLiteral("target may not be restricted"));
     target->account.flags = flags;
     // Restricted text, video or voice lowers a raised hand.
     if (flags[0] == '1' || flags[1] == '1' || flags[2] == '1')
@@ -296,7 +313,8 @@ void RoomService::onDelRoom(Session& s, const ParsedCommand& cmd) {
     Room* r = findRoom(cmd.field(2));
     if (!r || !isModerator(s, *r)) return m_server.refuse(s, cmd, QStringLiteral("not a moderator here"));
     m_server.fanOut(members(*r), MakeCommand("CloseRoom", {r->name, s.account.nick}));
-    LogLine(QStringLiteral("room %1 closed by %2").arg(QString::fromLatin1(r->name), QString::fromLatin1(s.account.nick)));
+    LogLine(QStringLiteral("room %1 closed by %2")
+                .arg(QString::fromLatin1(r->name), QString::fromLatin1(s.account.nick)));
     deleteRoom(*r);
 }
 
@@ -311,6 +329,8 @@ void RoomService::onSysMsg(Session& s, const ParsedCommand& cmd) {
 
 namespace korvex::server {
 
-void Server::onRoomCommand(Session& s, const ParsedCommand& cmd) { m_rooms->Handle(s, cmd); }
+void Server::onRoomCommand(Session& s, const ParsedCommand& cmd) {
+    m_rooms->Handle(s, cmd);
+}
 
 } // namespace korvex::server

@@ -13,8 +13,12 @@ namespace korvex::server {
 
 namespace {
 
-QString text(const QByteArray& b) { return b.isEmpty() ? QStringLiteral("") : QString::fromLatin1(b); }
-QByteArray bytes(const QVariant& v) { return v.toString().toLatin1(); }
+QString text(const QByteArray& b) {
+    return b.isEmpty() ? QStringLiteral("") : QString::fromLatin1(b);
+}
+QByteArray bytes(const QVariant& v) {
+    return v.toString().toLatin1();
+}
 
 QSqlQuery query(Storage& storage, const char* sql) {
     QSqlQuery q(QSqlDatabase::database(storage.ConnectionName()));
@@ -36,7 +40,8 @@ RoomMember* Room::member(const Session* s) {
 
 int Room::visibleCount() const {
     int n = 0;
-    for (const RoomMember& m : members) n += m.invisible ? 0 : 1;
+    for (const RoomMember& m : members)
+        n += m.invisible ? 0 : 1;
     return n;
 }
 
@@ -44,8 +49,8 @@ RoomService::RoomService(Server& server, Storage& storage) : m_server(server), m
 RoomService::~RoomService() = default;
 
 QList<QByteArray> RoomService::CommandNames() {
-    return {"GetGroups", "GetRooms",  "NewRoom", "SetRoomBanner", "JoinRoom",  "GetChatUsers", "ChatMsg",
-            "ExitRoom",  "Invite",    "KikUser", "SetRDot",       "ClearChat", "DelRoom",      "SysMsg"};
+    return {"GetGroups", "GetRooms", "NewRoom", "SetRoomBanner", "JoinRoom",  "GetChatUsers", "ChatMsg",
+            "ExitRoom",  "Invite",   "KikUser", "SetRDot",       "ClearChat", "DelRoom",      "SysMsg"};
 }
 
 void RoomService::Load() {
@@ -53,10 +58,13 @@ void RoomService::Load() {
     m_rooms.clear();
     QSqlQuery g = query(m_storage, "SELECT id, name, colour, no_user_rooms FROM groups ORDER BY id");
     run(g, "groups");
-    while (g.next()) m_groups.push_back({g.value(0).toLongLong(), bytes(g.value(1)), g.value(2).toLongLong(), g.value(3).toInt() != 0});
-    QSqlQuery r = query(m_storage,
-                        "SELECT id, group_id, name, global, password, admin_code, owner_id, permanent, colour, codec, "
-                        "voice_type, paint_off, status, banner_url, banner_click_url FROM rooms ORDER BY id");
+    while (g.next())
+        m_groups.push_back(
+            {g.value(0).toLongLong(), bytes(g.value(1)), g.value(2).toLongLong(), g.value(3).toInt() != 0});
+    QSqlQuery r =
+        query(m_storage,
+              "SELECT id, group_id, name, global, password, admin_code, owner_id, permanent, colour, codec, "
+              "voice_type, paint_off, status, banner_url, banner_click_url FROM rooms ORDER BY id");
     run(r, "rooms");
     while (r.next()) {
         auto room = std::make_unique<Room>();
@@ -92,9 +100,8 @@ void RoomService::SeedDemo() {
         bool noUserRooms;
     };
     // Colours as 0x00BBGGRR.
-    const DemoGroup groups[] = {{"Lobby", 0x00008000, false},
-                                {"Music", 0x00C00000, false},
-                                {"Help and Support", 0x000000C0, true}};
+    const DemoGroup groups[] = {
+        {"Lobby", 0x00008000, false}, {"Music", 0x00C00000, false}, {"Help and Support", 0x000000C0, true}};
     for (const DemoGroup& d : groups) {
         RoomGroup g{0, d.name, d.colour, d.noUserRooms};
         g.id = storeGroup(g);
@@ -135,9 +142,10 @@ qint64 RoomService::storeGroup(const RoomGroup& g) {
 }
 
 void RoomService::storeRoom(Room& r) {
-    QSqlQuery q = query(m_storage,
-                        "INSERT INTO rooms (group_id, name, global, password, admin_code, owner_id, permanent, colour, "
-                        "codec, voice_type, paint_off, status) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    QSqlQuery q =
+        query(m_storage,
+              "INSERT INTO rooms (group_id, name, global, password, admin_code, owner_id, permanent, colour, "
+              "codec, voice_type, paint_off, status) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     q.addBindValue(r.groupId);
     q.addBindValue(text(r.name));
     q.addBindValue(r.global ? 1 : 0);

@@ -1,6 +1,6 @@
-// Filling a room of 5,000 users: the server's "ChatOnLine" answers, batched in envelopes, dispatched into an open
-// room window with its user list on screen (offscreen platform), against the floor of the job: 5,000 sorted
-// insertions of the same keys into a vector plus 5,000 rows appended to a plain list model.
+// Filling a room of 5,000 users: the server's "ChatOnLine" answers, batched in envelopes, dispatched into an
+// open room window with its user list on screen (offscreen platform), against the floor of the job: 5,000
+// sorted insertions of the same keys into a vector plus 5,000 rows appended to a plain list model.
 #include "net/Command.h"
 #include "net/Envelope.h"
 #include "rooms/RoomUserList.h"
@@ -9,13 +9,11 @@
 #include "session/TDM.h"
 #include "support/Ratio.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QDateTime>
 #include <QStringListModel>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <vector>
 
 using namespace korvex;
@@ -33,8 +31,9 @@ std::vector<QByteArray> frames() {
     std::vector<QByteArray> out;
     QByteArray text;
     for (int i = 0; i < Users; ++i) {
-        text += net::MakeCommand("ChatOnLine", {"user" + QByteArray::number(i), "Lounge", i % 211 == 0 ? "1" : "0",
-                                                typeOf(i), "0000", "0", "0", "0", "0", "1"});
+        text += net::MakeCommand("ChatOnLine",
+                                 {"user" + QByteArray::number(i), "Lounge", i % 211 == 0 ? "1" : "0",
+                                  typeOf(i), "0000", "0", "0", "0", "0", "1"});
         if ((i + 1) % PerEnvelope == 0) {
             out.push_back(net::EncodeCommandRaw(text));
             text.clear();
@@ -57,7 +56,8 @@ void BM_RoomJoin(benchmark::State& state) {
         f->show();
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        for (const QByteArray& frame : input) dm.MainClientRead(frame);
+        for (const QByteArray& frame : input)
+            dm.MainClientRead(frame);
         QCoreApplication::processEvents();
         state.PauseTiming();
         if (f->Users().Count() != Users) state.SkipWithError("users missing");
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     benchmark::RegisterBenchmark("RoomJoin5000", BM_RoomJoin)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SortedInsertBaseline5000", BM_SortedInsertBaseline)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SortedInsertBaseline5000", BM_SortedInsertBaseline)
+        ->Unit(benchmark::kMillisecond);
     korvex::bench::DeclareRatio("room_join", "SortedInsertBaseline5000", "RoomJoin5000");
     return korvex::bench::RunWithRatios(argc, argv);
 }

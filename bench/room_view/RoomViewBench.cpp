@@ -1,15 +1,14 @@
-// Adding one received line to a room window whose history already holds 1,000 lines (filtering, smileys, history
-// bound and the view), against QTextEdit::append of the same HTML into a view capped at 1,000 blocks.
+// Adding one received line to a room window whose history already holds 1,000 lines (filtering, smileys,
+// history bound and the view), against QTextEdit::append of the same HTML into a view capped at 1,000 blocks.
 #include "rooms/Rooms.h"
 #include "rooms/TChatForm.h"
 #include "session/TDM.h"
 #include "support/Ratio.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <benchmark/benchmark.h>
 
 using namespace korvex;
 
@@ -29,9 +28,11 @@ void BM_RoomLineAppend(benchmark::State& state) {
     rooms::TChatForm f(dm, "Lounge", "Lobby");
     f.resize(800, 600);
     f.show();
-    for (int i = 0; i < 1000; ++i) f.AddChatLine("bob", line(i), true);
+    for (int i = 0; i < 1000; ++i)
+        f.AddChatLine("bob", line(i), true);
     int i = 1000;
-    for (auto _ : state) f.AddChatLine("bob", line(i++), true);
+    for (auto _ : state)
+        f.AddChatLine("bob", line(i++), true);
 }
 
 void BM_QTextEditAppend(benchmark::State& state) {
@@ -39,9 +40,11 @@ void BM_QTextEditAppend(benchmark::State& state) {
     edit.resize(560, 500);
     edit.document()->setMaximumBlockCount(1000);
     edit.show();
-    for (int i = 0; i < 1000; ++i) edit.append(QString::fromLatin1(line(i) + "<br> "));
+    for (int i = 0; i < 1000; ++i)
+        edit.append(QString::fromLatin1(line(i) + "<br> "));
     int i = 1000;
-    for (auto _ : state) edit.append(QString::fromLatin1(line(i++) + "<br> "));
+    for (auto _ : state)
+        edit.append(QString::fromLatin1(line(i++) + "<br> "));
 }
 
 } // namespace

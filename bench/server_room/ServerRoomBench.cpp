@@ -1,6 +1,6 @@
-// One room of 1,000 members over loopback: chat lines at 20 per second in total, each relayed by the server to
-// every member; the time from sending a line to its arrival at each member (median, p99) and the server's CPU
-// time per line.
+// One room of 1,000 members over loopback: chat lines at 20 per second in total, each relayed by the server
+// to every member; the time from sending a line to its arrival at each member (median, p99) and the server's
+// CPU time per line.
 #if __has_include("server/Server.h")
 #include "server/Log.h"
 #include "server/Server.h"
@@ -13,22 +13,18 @@
 #include "net/Envelope.h"
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
-
 #include "support/Ratio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-
-#include <benchmark/benchmark.h>
-
-#include <pthread.h>
-#include <time.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <pthread.h>
+#include <time.h>
 #include <vector>
 
 using namespace korvex;
@@ -69,7 +65,8 @@ public:
             Qt::BlockingQueuedConnection);
     }
     ~ServerThread() {
-        QMetaObject::invokeMethod(&m_context, [this] { m_server.reset(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_context, [this] { m_server.reset(); }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
     }
@@ -89,7 +86,8 @@ private:
 };
 
 qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -105,7 +103,7 @@ bool spinUntil(const std::function<bool()>& done, int timeoutMs) {
 
 void BM_RoomRelay(benchmark::State& state) {
     const int n = int(state.range(0));
-    const int lines = 60;          // three seconds at 20 lines per second
+    const int lines = 60; // three seconds at 20 lines per second
     const qint64 gapNs = 50'000'000;
     std::vector<double> latenciesUs;
     double cpuPerLineUs = 0;
@@ -122,30 +120,36 @@ void BM_RoomRelay(benchmark::State& state) {
             c->SetPort(server.Port());
             QObject::connect(c.get(), &net::TBBClient::OnConnect, [&] { ++connected; });
             net::TBBClient* raw = c.get();
-            QObject::connect(c.get(), &net::TBBClient::OnRead, [&, raw, i](net::TBBClient*, const QByteArray& frame) {
-                const QByteArray text = net::DecodeFrameBody(frame);
-                net::CommandReader reader(text);
-                net::ParsedCommand cmd;
-                while (reader.Next(cmd)) {
-                    if (cmd.name == "RLogin") {
-                        net::SendCommand(*raw, net::MakeCommand("JoinRoom", {"user" + QByteArray::number(i), "Lobby",
-                                                                             "Welcome", {}}));
-                    } else if (cmd.name == "RJoinRoom") {
-                        ++joined;
-                    } else if (cmd.name == "ChatMsg") {
-                        latenciesUs.push_back(double(nowNs() - cmd.field(3).toLongLong()) / 1000.0);
-                        ++received;
+            QObject::connect(
+                c.get(), &net::TBBClient::OnRead, [&, raw, i](net::TBBClient*, const QByteArray& frame) {
+                    const QByteArray text = net::DecodeFrameBody(frame);
+                    net::CommandReader reader(text);
+                    net::ParsedCommand cmd;
+                    while (reader.Next(cmd)) {
+                        if (cmd.name == "RLogin") {
+                            net::SendCommand(
+                                *raw,
+                                net::MakeCommand("JoinRoom",
+                                                 {"user" + QByteArray::number(i), "Lobby", "Welcome", {}}));
+                        } else if (cmd.name == "RJoinRoom") {
+                            ++joined;
+                        } else if (cmd.name == "ChatMsg") {
+                            latenciesUs.push_back(double(nowNs() - cmd.field(3).toLongLong()) / 1000.0);
+                            ++received;
+                        }
                     }
-                }
-            });
+                });
             clients.push_back(std::move(c));
         }
-        for (auto& c : clients) c->SetActive(true);
-        if (!spinUntil([&] { return connected == n; }, 60000)) return state.SkipWithError("clients did not connect");
+        for (auto& c : clients)
+            c->SetActive(true);
+        if (!spinUntil([&] { return connected == n; }, 60000))
+            return state.SkipWithError("clients did not connect");
         for (int i = 0; i < n; ++i)
             net::SendCommand(*clients[size_t(i)],
                              net::MakeCommand("Login", {"user" + QByteArray::number(i), "secret1", "", ""}));
-        if (!spinUntil([&] { return joined == n; }, 120000)) return state.SkipWithError("joins did not finish");
+        if (!spinUntil([&] { return joined == n; }, 120000))
+            return state.SkipWithError("joins did not finish");
         spinUntil([] { return false; }, 300); // the arrival announcements settle
 
         const double cpuBefore = server.CpuSeconds();
@@ -164,7 +168,8 @@ void BM_RoomRelay(benchmark::State& state) {
         if (!spinUntil([&] { return received >= qint64(n) * lines; }, 60000))
             return state.SkipWithError("lines were lost");
         cpuPerLineUs = (server.CpuSeconds() - cpuBefore) * 1e6 / lines;
-        for (auto& c : clients) c->SetActive(false);
+        for (auto& c : clients)
+            c->SetActive(false);
     }
     std::sort(latenciesUs.begin(), latenciesUs.end());
     state.counters["median_us"] = latenciesUs[latenciesUs.size() / 2];
@@ -177,8 +182,12 @@ void BM_RoomRelay(benchmark::State& state) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     server::SetLoggingEnabled(false);
-    benchmark::RegisterBenchmark("RoomRelay", BM_RoomRelay)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
-    korvex::bench::DeclareCounterRatio("server_room_relay_median_us", "RoomRelay/1000/iterations:1", "median_us");
+    benchmark::RegisterBenchmark("RoomRelay", BM_RoomRelay)
+        ->Arg(1000)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+    korvex::bench::DeclareCounterRatio("server_room_relay_median_us", "RoomRelay/1000/iterations:1",
+                                       "median_us");
     korvex::bench::DeclareCounterRatio("server_room_relay_p99_us", "RoomRelay/1000/iterations:1", "p99_us");
     korvex::bench::DeclareCounterRatio("server_room_cpu_us_per_line", "RoomRelay/1000/iterations:1",
                                        "server_cpu_us_per_line");

@@ -17,7 +17,8 @@ void ColourItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     QColor pen = opt.palette.color(QPalette::Text);
     painter->save();
     if (selected) {
-        painter->fillRect(opt.rect, colour != 0 ? FromWinColour(colour) : opt.palette.color(QPalette::Highlight));
+        painter->fillRect(opt.rect,
+                          colour != 0 ? FromWinColour(colour) : opt.palette.color(QPalette::Highlight));
         pen = colour != 0 ? ContrastTextColour(colour) : opt.palette.color(QPalette::HighlightedText);
     } else if (colour != 0) {
         pen = FromWinColour(colour);

@@ -143,7 +143,8 @@ void onChatOffLine(TDM& dm, const ParsedCommand& c) {
 void onChatMsg(TDM& dm, const ParsedCommand& c) {
     TChatForm* f = TChatForm::FindByRoom(dm, c.field(1));
     if (!f) return;
-    // Picture lines belong to the paint feature; until it exists they are not shown rather than shown wrongly.
+    // Picture lines belong to the paint feature; until it exists they are not shown rather than shown
+    // wrongly.
     if (!c.field(4).isEmpty()) return;
     f->AddChatLine(c.field(2), c.field(3), true);
 }
@@ -206,7 +207,8 @@ void onSetRDot(TDM& dm, const ParsedCommand& c) {
         dm.RestrictNoVoice = flags.size() > 2 && flags[2] == '1';
         dm.RestrictNoAll = flags.size() > 3 && flags[3] == '1';
     }
-    for (TChatForm* f : TChatForm::All(dm)) f->Users().SetUserFlags(user, std::nullopt, flags, std::nullopt);
+    for (TChatForm* f : TChatForm::All(dm))
+        f->Users().SetUserFlags(user, std::nullopt, flags, std::nullopt);
 }
 
 void onVCap(TDM& dm, const ParsedCommand& c, bool on) {
@@ -243,8 +245,8 @@ void RegisterRoomHandlers(TDM& dm) {
     reg("SetRDot", onSetRDot);
     dm.Dispatcher.Register("VCapON", [d](const ParsedCommand& c) { onVCap(*d, c, true); });
     dm.Dispatcher.Register("VCapOFF", [d](const ParsedCommand& c) { onVCap(*d, c, false); });
-    // "Typing" and "SetUColor" are the contact layer's commands; the room share arrives through its hooks. When
-    // that layer is not installed, room typing notices are handled here directly.
+    // "Typing" and "SetUColor" are the contact layer's commands; the room share arrives through its hooks.
+    // When that layer is not installed, room typing notices are handled here directly.
     if (!dm.Dispatcher.Has("Typing")) reg("Typing", onRoomTyping);
     contacts::Ui().RoomTyping = [d](const ParsedCommand& c) { onRoomTyping(*d, c); };
     contacts::Ui().RoomUserColour = [d](const QByteArray& name, std::uint32_t colour) {
@@ -253,7 +255,8 @@ void RegisterRoomHandlers(TDM& dm) {
     contacts::Ui().RoomWindowOpen = [d] { return TChatForm::Current(*d) != nullptr; };
     auto previousOpen = contacts::Ui().OpenWindow;
     contacts::Ui().OpenWindow = [d, previousOpen](const QByteArray& window, const QByteArray& arg) {
-        if (window == "Groups" || window == "CreateChatRoom" || window == "JoinRoom" || window == "InviteToRoom")
+        if (window == "Groups" || window == "CreateChatRoom" || window == "JoinRoom" ||
+            window == "InviteToRoom")
             OpenRoomWindow(*d, window, arg);
         else if (previousOpen)
             previousOpen(window, arg);

@@ -13,15 +13,18 @@ bool isTrimmable(char c) {
 
 QByteArray trimBlanksAndControls(const QByteArray& text) {
     int b = 0, e = text.size();
-    while (b < e && isTrimmable(text[b])) ++b;
-    while (e > b && isTrimmable(text[e - 1])) --e;
+    while (b < e && isTrimmable(text[b]))
+        ++b;
+    while (e > b && isTrimmable(text[e - 1]))
+        --e;
     return text.mid(b, e - b);
 }
 
 } // namespace
 
-RoomLine ComposeRoomLine(const QByteArray& typed, const contacts::TextStyle& style, const QByteArray& nameColor,
-                         const QByteArray& ownNick, bool restrictNoText, bool connected) {
+RoomLine ComposeRoomLine(const QByteArray& typed, const contacts::TextStyle& style,
+                         const QByteArray& nameColor, const QByteArray& ownNick, bool restrictNoText,
+                         bool connected) {
     RoomLine out;
     QByteArray text = trimBlanksAndControls(typed).left(255);
     out.sendBox = text;
@@ -42,7 +45,8 @@ RoomLine ComposeRoomLine(const QByteArray& typed, const contacts::TextStyle& sty
     body = contacts::MakeLinks(body, "http://");
     body = contacts::MakeLinks(body, "ftp://");
     body = contacts::MakeLinks(body, "mailto:");
-    while (body.endsWith("\r\n")) body.chop(2);
+    while (body.endsWith("\r\n"))
+        body.chop(2);
 
     QByteArray html = "<font size=\"3\" color=\"" + nameColor + "\"><b>" + ownNick + ": </b></font>" +
                       contacts::FormatMessageHtml(body, style);

@@ -3,14 +3,14 @@
 #include "net/Clock.h"
 
 #include <QTimeZone>
-
 #include <algorithm>
 #include <cstdio>
 
 namespace korvex::rooms {
 
 namespace {
-// Stamps only order the list: UTC spares a time zone look-up per change, which a room of thousands would feel.
+// Stamps only order the list: UTC spares a time zone look-up per change, which a room of thousands would
+// feel.
 QDateTime stampNow() {
     return QDateTime::fromMSecsSinceEpoch(net::Clock::NowMs(), Qt::UTC);
 }
@@ -54,8 +54,8 @@ QByteArray StampText(const QDateTime& stamp) {
     const QDate d = stamp.date();
     const QTime t = stamp.time();
     char text[80];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d%03d", d.year() % 10000, d.month(), d.day(), t.hour(),
-                  t.minute(), t.second(), t.msec());
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d%03d", d.year() % 10000, d.month(), d.day(),
+                  t.hour(), t.minute(), t.second(), t.msec());
     return QByteArray(text);
 }
 
@@ -119,10 +119,14 @@ QVariant RoomUserList::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(m_entries.size())) return {};
     const RoomUserData& u = m_entries[size_t(index.row())]->user;
     switch (role) {
-    case Qt::DisplayRole: return QString::fromLatin1(Look(index.row()).caption);
-    case Qt::ForegroundRole: return Look(index.row()).colour;
-    case NameRole: return u.name;
-    default: return {};
+    case Qt::DisplayRole:
+        return QString::fromLatin1(Look(index.row()).caption);
+    case Qt::ForegroundRole:
+        return Look(index.row()).colour;
+    case NameRole:
+        return u.name;
+    default:
+        return {};
     }
 }
 
@@ -153,8 +157,10 @@ void RoomUserList::sortAllIfNeeded() {
     if (!m_unsorted) return;
     m_unsorted = false;
     emit layoutAboutToBeChanged();
-    for (auto& e : m_entries) e->key = SortKey(e->user);
-    std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a->key < b->key; });
+    for (auto& e : m_entries)
+        e->key = SortKey(e->user);
+    std::stable_sort(m_entries.begin(), m_entries.end(),
+                     [](const Entry& a, const Entry& b) { return a->key < b->key; });
     emit layoutChanged();
 }
 
@@ -239,15 +245,16 @@ void RoomUserList::SetUserColour(const QByteArray& name, const QByteArray& colou
 }
 
 void RoomUserList::SetUserFlags(const QByteArray& name, const std::optional<QByteArray>& owner,
-                                const std::optional<QByteArray>& flags, const std::optional<QByteArray>& type) {
+                                const std::optional<QByteArray>& flags,
+                                const std::optional<QByteArray>& type) {
     const int row = indexOf(name);
     if (row < 0) return;
     RoomUserData& u = m_entries[size_t(row)]->user;
     if (owner) u.owner = *owner;
     if (type) u.userType = *type;
     if (flags) u.SetFlags(*flags);
-    // A user who may no longer speak or show himself loses his raised hand; with other hands still up he waits
-    // right after them, as the list looked before.
+    // A user who may no longer speak or show himself loses his raised hand; with other hands still up he
+    // waits right after them, as the list looked before.
     if ((u.textFlag == "1" || u.videoFlag == "1" || u.voiceFlag == "1") && u.hand) {
         u.hand = false;
         m_unsorted = true;

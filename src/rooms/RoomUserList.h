@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QColor>
 #include <QDateTime>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,16 +14,16 @@ namespace korvex::rooms {
 // One line of a room's user list.
 struct RoomUserData {
     QByteArray name;
-    QByteArray userType;  // "0" normal, "1" paid, "2" moderator, "3" admin
-    QByteArray flags;     // red dots: no text, no video, no voice, not all ("1"/"0" each)
+    QByteArray userType; // "0" normal, "1" paid, "2" moderator, "3" admin
+    QByteArray flags;    // red dots: no text, no video, no voice, not all ("1"/"0" each)
     QByteArray textFlag, videoFlag, voiceFlag, notAllFlag;
-    QByteArray owner;     // "1" for the room's owner
+    QByteArray owner; // "1" for the room's owner
     bool mic = false;
     bool cam = false;
     bool hand = false;
     bool talking = false;
-    quint32 colour = 0;   // 0x00BBGGRR; 0 = none
-    QDateTime stamp;      // creation, or last change of hand, mic or cam
+    quint32 colour = 0; // 0x00BBGGRR; 0 = none
+    QDateTime stamp;    // creation, or last change of hand, mic or cam
 
     void SetFlags(const QByteArray& flags);
 };
@@ -37,19 +36,19 @@ struct RoomUserLook {
     TextIcon text = TextIcon::On;
     VideoIcon video = VideoIcon::None;
     VoiceIcon voice = VoiceIcon::None;
-    QByteArray caption;   // "@" prefix, name, " [blocked]"; empty when the type draws no name
+    QByteArray caption; // "@" prefix, name, " [blocked]"; empty when the type draws no name
     QColor colour;
 };
 RoomUserLook LookOf(const RoomUserData& user, bool blocked);
 
-// The sort key: mic holder, raised hands from the earliest, admins, moderators, owners, cam publishers, others;
-// each of the last five groups newest first.
+// The sort key: mic holder, raised hands from the earliest, admins, moderators, owners, cam publishers,
+// others; each of the last five groups newest first.
 QByteArray SortKey(const RoomUserData& user);
 // "yyyymmddhhnnss" and three-digit milliseconds, so keys compare in time order byte by byte.
 QByteArray StampText(const QDateTime& stamp);
 
-// The users present in a room, kept in display order. Each change moves only the entry it touches to its place
-// (binary search on the keys), so a room of thousands fills without re-sorting.
+// The users present in a room, kept in display order. Each change moves only the entry it touches to its
+// place (binary search on the keys), so a room of thousands fills without re-sorting.
 class RoomUserList : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -101,15 +100,15 @@ private:
     int indexOf(const QByteArray& name) const;
     int indexIgnoringCase(const QByteArray& name) const;
     void insertSorted(Entry entry);
-    void resort(int row);       // the entry at row changed its key: move it to its place
-    void changed(int row);      // repaint one row
+    void resort(int row);  // the entry at row changed its key: move it to its place
+    void changed(int row); // repaint one row
     void changedAll();
     void sortAllIfNeeded();
 
     std::vector<Entry> m_entries;
     std::function<bool(const QByteArray&)> m_isBlocked;
-    // A lowered hand is parked right after the remaining hands instead of at its key's place; the next sorting
-    // operation then orders the whole list once.
+    // A lowered hand is parked right after the remaining hands instead of at its key's place; the next
+    // sorting operation then orders the whole list once.
     bool m_unsorted = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QPointer>
-
 #include <functional>
 
 namespace korvex::session {
@@ -27,8 +26,8 @@ struct RoomsUi {
 };
 RoomsUi& Ui();
 
-// Registers the room commands into the dispatcher and connects the data module's room hooks (the reconnection's
-// re-join, closing a room window by name) and the contact layer's room hooks.
+// Registers the room commands into the dispatcher and connects the data module's room hooks (the
+// reconnection's re-join, closing a room window by name) and the contact layer's room hooks.
 void RegisterRoomHandlers(session::TDM& dm);
 
 // Opens a window of this layer by its name ("Groups", "CreateChatRoom", "JoinRoom", "InviteToRoom").

@@ -21,14 +21,14 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QColorDialog>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontComboBox>
-#include <QDesktopServices>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -87,11 +87,24 @@ public:
             x = 25;
         }
         switch (look.voice) {
-        case VoiceIcon::Off: mark(x, QColor(200, 0, 0), "V"); x += 16; break;
-        case VoiceIcon::Mic: mark(x, QColor(0, 160, 0), "M"); x += 16; break;
-        case VoiceIcon::On: mark(x, QColor(0, 100, 0), "V"); x += 16; break;
-        case VoiceIcon::Hand: mark(x, QColor(160, 120, 0), "H"); x += 16; break;
-        case VoiceIcon::None: break;
+        case VoiceIcon::Off:
+            mark(x, QColor(200, 0, 0), "V");
+            x += 16;
+            break;
+        case VoiceIcon::Mic:
+            mark(x, QColor(0, 160, 0), "M");
+            x += 16;
+            break;
+        case VoiceIcon::On:
+            mark(x, QColor(0, 100, 0), "V");
+            x += 16;
+            break;
+        case VoiceIcon::Hand:
+            mark(x, QColor(160, 120, 0), "H");
+            x += 16;
+            break;
+        case VoiceIcon::None:
+            break;
         }
         if (!look.caption.isEmpty()) {
             QFont f = option.font;
@@ -130,8 +143,8 @@ TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray&
     m_users->SetBlockedCheck([d](const QByteArray& name) { return IsBlocked(*d, name); });
     m_smileys = std::make_unique<contacts::SmileyTable>(contacts::SmileyFolder(dm), dm.WebHost);
     m_policy = std::make_unique<contacts::HtmlPolicy>(contacts::MessagePolicy(dm));
-    m_pictures = new contacts::PictureQueue(contacts::SmileyFolder(dm),
-                                            AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"), dm.WebHost, this);
+    m_pictures = new contacts::PictureQueue(
+        contacts::SmileyFolder(dm), AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"), dm.WebHost, this);
     buildUi();
 
     m_sendTimer->SetSingleShot(true);
@@ -170,7 +183,8 @@ void TChatForm::buildUi() {
         menu.addAction("Select &All", m_view, &QTextBrowser::selectAll);
         menu.addAction("C&opy", this, [this] {
             if (m_view->textCursor().hasSelection())
-                QApplication::clipboard()->setText(m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
+                QApplication::clipboard()->setText(
+                    m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
             m_view->ScrollToBottom();
             m_sendBox->setFocus();
         });
@@ -196,7 +210,8 @@ void TChatForm::buildUi() {
         for (int n = 1; n <= contacts::SmileyTable::PictureCount; ++n) {
             const QString gif = dir.filePath(QStringLiteral("Smile%1.gif").arg(n));
             if (!QFile::exists(gif)) continue;
-            QAction* a = menu.addAction(QIcon(gif), FromAnsi(table.Hint(n)), this, [this, n] { InsertSmiley(n); });
+            QAction* a =
+                menu.addAction(QIcon(gif), FromAnsi(table.Hint(n)), this, [this, n] { InsertSmiley(n); });
             a->setToolTip(FromAnsi(table.Hint(n)));
         }
         if (!menu.isEmpty()) menu.exec(m_smileyButton->mapToGlobal(QPoint(0, -menu.sizeHint().height())));
@@ -420,8 +435,8 @@ void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool
     Q_UNUSED(user)
     QByteArray line = html;
     if (smileys) {
-        // Lines of other users are untrusted: only the markup this program writes survives, and links open only
-        // for the safe schemes.
+        // Lines of other users are untrusted: only the markup this program writes survives, and links open
+        // only for the safe schemes.
         line = contacts::FilterMessageHtml(line, *m_policy);
         if (m_smileyButton->isEnabled()) line = ExpandLineSmileys(line, *m_smileys);
     }
@@ -561,9 +576,11 @@ void TChatForm::keyPressEvent(QKeyEvent* event) {
         Leave();
         return;
     }
-    if ((event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) && event->modifiers() == Qt::ControlModifier) {
+    if ((event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) &&
+        event->modifiers() == Qt::ControlModifier) {
         if (m_view->textCursor().hasSelection())
-            QApplication::clipboard()->setText(m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
+            QApplication::clipboard()->setText(
+                m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
         return;
     }
     if (event->key() == Qt::Key_S && event->modifiers() == Qt::AltModifier) {
@@ -571,7 +588,8 @@ void TChatForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    if (!text.isEmpty() && text != "\n" && text.at(0).isPrint() && m_sendBox->isVisible() && !m_sendBox->hasFocus()) {
+    if (!text.isEmpty() && text != "\n" && text.at(0).isPrint() && m_sendBox->isVisible() &&
+        !m_sendBox->hasFocus()) {
         m_sendBox->moveCursor(QTextCursor::End);
         m_sendBox->insertPlainText(text);
         m_sendBox->setFocus();
@@ -638,8 +656,8 @@ void TChatForm::RefButClick() {
     m_userKeys.clear();
     m_users->Clear();
     if (m_dm.MainClient)
-        net::SendCommand(*m_dm.MainClient,
-                         net::MakeCommand("GetChatUsers", {m_room}) + net::MakeCommand("GetVideoUsers", {m_room}));
+        net::SendCommand(*m_dm.MainClient, net::MakeCommand("GetChatUsers", {m_room}) +
+                                               net::MakeCommand("GetVideoUsers", {m_room}));
 }
 
 bool TChatForm::IsBlocked(session::TDM& dm, const QByteArray& name) {
@@ -738,10 +756,10 @@ void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) 
     const ChatMenuState s = MenuState();
     QMenu menu(this);
     menu.addAction(FromAnsi(m_target))->setEnabled(false);
-    if (s.sendEntries && OpenMessage)
-        menu.addAction("Send Message", this, [this] { OpenMessage(m_target); });
+    if (s.sendEntries && OpenMessage) menu.addAction("Send Message", this, [this] { OpenMessage(m_target); });
     if (s.sendEntries && contacts::Ui().OpenWindow)
-        menu.addAction("Send Voicemail", this, [this] { contacts::Ui().OpenWindow("SendVoicemail", m_target); });
+        menu.addAction("Send Voicemail", this,
+                       [this] { contacts::Ui().OpenWindow("SendVoicemail", m_target); });
     if (s.sendEntries && contacts::Ui().SendFile)
         menu.addAction("Send File...", this, [this] {
             const QString file = QFileDialog::getOpenFileName(this);
@@ -761,10 +779,13 @@ void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) 
         admins->addAction("Close Room", this, &TChatForm::CloseRoomForAll);
     }
     if (s.addContact)
-        menu.addAction("Add user to Contact List", this, [this] { m_dm.SendCmd("AddCList", {m_dm.OwnNick, m_target}); });
+        menu.addAction("Add user to Contact List", this, [this] {
+            m_dm.SendCmd("AddCList", {m_dm.OwnNick, m_target});
+        });
     if (s.deleteContact)
-        menu.addAction("Delete User from Contact List", this,
-                       [this] { m_dm.SendCmd("DelCList", {m_dm.OwnNick, m_target}); });
+        menu.addAction("Delete User from Contact List", this, [this] {
+            m_dm.SendCmd("DelCList", {m_dm.OwnNick, m_target});
+        });
     if (s.addBlock)
         menu.addAction("Add User to Block List", this, [this] {
             contacts::AskBlock(m_dm, m_target);

@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QSet>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -41,7 +40,7 @@ class RoomUserList;
 
 // Which entries of the user menu are shown for the current target.
 struct ChatMenuState {
-    bool sendEntries = false;   // "Send Message", "Send Voicemail", "Send File..."
+    bool sendEntries = false; // "Send Message", "Send Voicemail", "Send File..."
     bool adminsPack = false;
     bool ban = false;
     bool addContact = false;
@@ -93,7 +92,8 @@ public:
     // Runs the set-up again (re-join) and refreshes the user list.
     void Rejoin();
     void RefButClick();
-    // The user leaves the room: leave messages, exit messages, registry row removed; the window is deleted later.
+    // The user leaves the room: leave messages, exit messages, registry row removed; the window is deleted
+    // later.
     void Leave();
 
     // ---- text

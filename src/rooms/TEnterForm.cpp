@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <algorithm>
 
 namespace korvex::rooms {
@@ -44,7 +43,8 @@ TEnterForm::TEnterForm(session::TDM& dm, QWidget* parent) : QWidget(parent, Qt::
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(GroupBox, qOverload<int>(&QComboBox::activated), this, &TEnterForm::GroupChosen);
     connect(NameBox, qOverload<int>(&QComboBox::activated), this, &TEnterForm::RoomChosen);
-    for (QWidget* w : std::initializer_list<QWidget*>{GroupBox, NameBox, PassEdit, CodeEdit}) w->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBox, NameBox, PassEdit, CodeEdit})
+        w->setEnabled(false);
 }
 
 TEnterForm* TEnterForm::Open(session::TDM& dm) {
@@ -86,14 +86,15 @@ void TEnterForm::AddRoom(const QByteArray& name, const QByteArray& users, const 
     // Kept sorted on the user count, most first (compared as text, as the table always did).
     QList<QList<QByteArray>> rows;
     for (int r = 0; r < RoomsTable.RecordCount(); ++r)
-        rows.append({RoomsTable.ValueAt(r, "Name"), RoomsTable.ValueAt(r, "Users"), RoomsTable.ValueAt(r, "Status"),
-                     RoomsTable.ValueAt(r, "Lock")});
+        rows.append({RoomsTable.ValueAt(r, "Name"), RoomsTable.ValueAt(r, "Users"),
+                     RoomsTable.ValueAt(r, "Status"), RoomsTable.ValueAt(r, "Lock")});
     rows.append({name, users, status, lock});
     std::stable_sort(rows.begin(), rows.end(), [](const QList<QByteArray>& a, const QList<QByteArray>& b) {
         return a[1].toLower() > b[1].toLower();
     });
     RoomsTable.Clear();
-    for (const auto& row : rows) RoomsTable.AppendRow(row);
+    for (const auto& row : rows)
+        RoomsTable.AppendRow(row);
 }
 
 void TEnterForm::GroupChosen() {

@@ -15,7 +15,8 @@ class TDM;
 
 namespace korvex::rooms {
 
-// "Join chat room": a room chosen by group and name, with a password for locked rooms and an optional admin code.
+// "Join chat room": a room chosen by group and name, with a password for locked rooms and an optional admin
+// code.
 class TEnterForm : public QWidget {
     Q_OBJECT
 public:
@@ -25,8 +26,8 @@ public:
     session::MemoryTable RoomsTable{{"Name", 250}, {"Users", 4}, {"Status", 1}, {"Lock", 1}};
 
     void AddGroup(const QByteArray& name, int colour);
-    void AddRoom(const QByteArray& name, const QByteArray& users, const QByteArray& lock, const QByteArray& status,
-                 int colour);
+    void AddRoom(const QByteArray& name, const QByteArray& users, const QByteArray& lock,
+                 const QByteArray& status, int colour);
     // The group combo was closed on a group / the room combo on a room.
     void GroupChosen();
     void RoomChosen();

@@ -19,8 +19,7 @@ namespace korvex::rooms {
 using session::FromAnsi;
 using session::ToAnsi;
 
-TInviteForm::TInviteForm(session::TDM& dm, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_dm(dm) {
+TInviteForm::TInviteForm(session::TDM& dm, QWidget* parent) : QWidget(parent, Qt::Window), m_dm(dm) {
     CloseTimer = new platform::Timer(1000, this);
     setWindowTitle("Invitation");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -103,8 +102,10 @@ bool TInviteForm::Receiving() const {
 
 void TInviteForm::SendOk() {
     // Without an open room there is no group (text 35) and no room (text 36) to invite into.
-    if (m_group.isEmpty()) return session::ShowMessage(session::DialogKind::Information, session::LangText(35));
-    if (m_room.isEmpty()) return session::ShowMessage(session::DialogKind::Information, session::LangText(36));
+    if (m_group.isEmpty())
+        return session::ShowMessage(session::DialogKind::Information, session::LangText(35));
+    if (m_room.isEmpty())
+        return session::ShowMessage(session::DialogKind::Information, session::LangText(36));
     if (m_dm.MainClient && m_dm.MainClient->Active())
         m_dm.SendCmd("Invite", {m_invitee, m_dm.OwnNick, m_group, m_room});
     CloseTimer->SetEnabled(true);

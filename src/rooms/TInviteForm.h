@@ -23,7 +23,8 @@ public:
     // Opens the sending side for invitee.
     static TInviteForm* OpenFor(session::TDM& dm, const QByteArray& invitee);
 
-    void ShowInvitation(const QByteArray& inviter, const QByteArray& group, const QByteArray& room, bool locked);
+    void ShowInvitation(const QByteArray& inviter, const QByteArray& group, const QByteArray& room,
+                        bool locked);
     void SendOk();
     void AcceptOk();
     bool Receiving() const;

@@ -33,7 +33,8 @@ constexpr char LeaveQuestion[] = "Are you sure you want to leave this room and j
 QTableWidget* makeGrid(QWidget* parent, const QStringList& titles, const QList<int>& widths) {
     auto* grid = new QTableWidget(0, int(titles.size()), parent);
     grid->setHorizontalHeaderLabels(titles);
-    for (int i = 0; i < widths.size(); ++i) grid->setColumnWidth(i, widths[i]);
+    for (int i = 0; i < widths.size(); ++i)
+        grid->setColumnWidth(i, widths[i]);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);

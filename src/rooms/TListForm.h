@@ -16,8 +16,8 @@ class TDM;
 
 namespace korvex::rooms {
 
-// The room directory: groups, then the rooms of a group; joining (with a password panel for locked rooms) and an
-// inline panel to create a room.
+// The room directory: groups, then the rooms of a group; joining (with a password panel for locked rooms) and
+// an inline panel to create a room.
 class TListForm : public QWidget {
     Q_OBJECT
 public:
@@ -27,12 +27,13 @@ public:
     static TListForm* Open(session::TDM& dm);
 
     session::MemoryTable GroupsTable{{"Name", 250}, {"Groups", 4}, {"GroupColour", 10}, {"NoUserRooms", 1}};
-    session::MemoryTable RoomsTable{{"Name", 250}, {"Users", 4}, {"Status", 1}, {"Lock", 1}, {"RoomColour", 10}};
+    session::MemoryTable RoomsTable{
+        {"Name", 250}, {"Users", 4}, {"Status", 1}, {"Lock", 1}, {"RoomColour", 10}};
 
     // Replies from the dispatcher.
     void AddGroup(const QByteArray& name, const QByteArray& rooms, int colour, bool noUserRooms);
-    void AddRoom(const QByteArray& name, const QByteArray& users, const QByteArray& lock, const QByteArray& status,
-                 int colour);
+    void AddRoom(const QByteArray& name, const QByteArray& users, const QByteArray& lock,
+                 const QByteArray& status, int colour);
     void HideNewPanel();
 
     QByteArray CurrentGroup() const;

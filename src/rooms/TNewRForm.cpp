@@ -49,7 +49,7 @@ TNewRForm::TNewRForm(session::TDM& dm, QWidget* parent) : QWidget(parent, Qt::Wi
     connect(LockBox, &QCheckBox::toggled, this, &TNewRForm::lockChanged);
     connect(GroupBox, qOverload<int>(&QComboBox::activated), NameEdit, [this] { NameEdit->setFocus(); });
     for (QWidget* w : std::initializer_list<QWidget*>{GroupBox, NameEdit, LockBox, PassEdit, PBox, CodeEdit,
-                                                       edBannerURL, edBannerClickURL})
+                                                      edBannerURL, edBannerClickURL})
         w->setEnabled(false);
 }
 
@@ -113,8 +113,9 @@ void TNewRForm::Ok() {
                              ToAnsi(CodeEdit->text())});
     const QByteArray banner = ToAnsi(edBannerURL->text());
     if (!banner.isEmpty())
-        m_dm.SendCmd("SetRoomBanner",
-                     {name, net::EscapeField(banner), net::EscapeField(ToAnsi(edBannerClickURL->text())), {}});
+        m_dm.SendCmd(
+            "SetRoomBanner",
+            {name, net::EscapeField(banner), net::EscapeField(ToAnsi(edBannerClickURL->text())), {}});
 }
 
 } // namespace korvex::rooms

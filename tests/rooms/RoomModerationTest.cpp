@@ -22,10 +22,11 @@ TEST(RoomModeration, Rights) {
         bool allowed;
     };
     const Case cases[] = {
-        {"3", false, "0", false, true},  {"2", false, "1", false, true}, {"0", true, "0", false, true},
+        {"3", false, "0", false, true},  {"2", false, "1", false, true},  {"0", true, "0", false, true},
         {"0", false, "0", false, false}, {"3", false, "2", false, false}, {"2", false, "3", false, false},
         {"3", false, "0", true, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MayRestrict(c.own, c.owns, c.target, c.self), c.allowed) << c.own << c.owns << c.target << c.self;
+        EXPECT_EQ(MayRestrict(c.own, c.owns, c.target, c.self), c.allowed)
+            << c.own << c.owns << c.target << c.self;
 }

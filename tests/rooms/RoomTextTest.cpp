@@ -46,8 +46,14 @@ TEST(RoomLine, TypedTextCases) {
         {"marks removed", "a\xA9 b\xAE c", false, true, "a b c", "\xA9", ""},
         {"blank lines send nothing", " \r\n \r\n\t", false, false, "", "", ""},
         {"no text keeps the escaped text", "  <i>x  ", true, false, "", "", "&lt;i&gt;x"},
-        {"reserved bytes become blanks", "a\x9A" "b\x9C" "c\x1A" "d", false, true, "a b c d", "\x9A", ""},
-        {"links", "see http://korvex.example/x now", false, true, "<a href=\"http://korvex.example/x\"", "", ""},
+        {"reserved bytes become blanks",
+         "a\x9A"
+         "b\x9C"
+         "c\x1A"
+         "d",
+         false, true, "a b c d", "\x9A", ""},
+        {"links", "see http://korvex.example/x now", false, true, "<a href=\"http://korvex.example/x\"", "",
+         ""},
     };
     for (const Case& c : cases) {
         const auto line = ComposeRoomLine(c.typed, plainStyle(), "#336699", "alice", c.restricted, true);
@@ -69,9 +75,10 @@ TEST(RoomLine, TypedTextCases) {
 }
 
 TEST(RoomLine, SystemLineIsRedAndBold) {
-    EXPECT_EQ(rooms::RoomSystemLine("bob", rooms::EnteredText),
-              "<font size=\"2\" face=\"Tahoma\" color=\"#FF0000\"><b>Korvex System: </b>bob has just entered the "
-              "room</b></font>");
+    EXPECT_EQ(
+        rooms::RoomSystemLine("bob", rooms::EnteredText),
+        "<font size=\"2\" face=\"Tahoma\" color=\"#FF0000\"><b>Korvex System: </b>bob has just entered the "
+        "room</b></font>");
 }
 
 TEST(RoomColours, NameColourLegibleOnBackground) {
@@ -84,9 +91,9 @@ TEST(RoomColours, NameColourLegibleOnBackground) {
         QColor expected;
     };
     const Case cases[] = {
-        {220, 220, Qt::black}, {30, 30, Qt::white}, {100, 100, Qt::white},
-        {240, 200, Qt::black}, // darker but close to white: black
-        {20, 60, Qt::white},   // lighter but close to a dark background: white
+        {220, 220, Qt::black}, {30, 30, Qt::white},
+        {100, 100, Qt::white}, {240, 200, Qt::black}, // darker but close to white: black
+        {20, 60, Qt::white},                          // lighter but close to a dark background: white
     };
     for (const Case& c : cases) {
         const QColor b = grey(c.background), ch = grey(c.chosen);

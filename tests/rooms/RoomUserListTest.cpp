@@ -2,10 +2,9 @@
 
 #include "net/Clock.h"
 
-#include <gtest/gtest.h>
-
 #include <QRandomGenerator>
 #include <QStringList>
+#include <gtest/gtest.h>
 
 using namespace korvex::rooms;
 using korvex::net::Clock;
@@ -22,7 +21,8 @@ struct ClockFixture : ::testing::Test {
 
 QStringList order(const RoomUserList& list) {
     QStringList names;
-    for (int i = 0; i < list.Count(); ++i) names << QString::fromLatin1(list.At(i).name);
+    for (int i = 0; i < list.Count(); ++i)
+        names << QString::fromLatin1(list.At(i).name);
     return names;
 }
 
@@ -36,8 +36,8 @@ TEST_F(RoomUserListTest, OrderOfGroups) {
     const struct {
         const char *name, *owner, *type, *hand, *mic;
     } arrivals[] = {
-        {"other1", "0", "0", "0", "0"}, {"admin", "0", "3", "0", "0"}, {"hand1", "0", "0", "1", "0"},
-        {"owner", "1", "0", "0", "0"},  {"mod", "0", "2", "0", "0"},   {"hand2", "0", "0", "1", "0"},
+        {"other1", "0", "0", "0", "0"},  {"admin", "0", "3", "0", "0"},  {"hand1", "0", "0", "1", "0"},
+        {"owner", "1", "0", "0", "0"},   {"mod", "0", "2", "0", "0"},    {"hand2", "0", "0", "1", "0"},
         {"speaker", "0", "0", "0", "1"}, {"other2", "0", "0", "0", "0"}, {"cam", "0", "0", "0", "0"},
     };
     for (const auto& a : arrivals) {
@@ -45,8 +45,8 @@ TEST_F(RoomUserListTest, OrderOfGroups) {
         clock.advance(1000);
     }
     list.SetCamFlag("cam", true);
-    EXPECT_EQ(order(list), (QStringList{"speaker", "hand1", "hand2", "admin", "mod", "owner", "cam", "other2",
-                                        "other1"}));
+    EXPECT_EQ(order(list),
+              (QStringList{"speaker", "hand1", "hand2", "admin", "mod", "owner", "cam", "other2", "other1"}));
 }
 
 TEST_F(RoomUserListTest, HandsByMilliseconds) {
@@ -58,7 +58,7 @@ TEST_F(RoomUserListTest, HandsByMilliseconds) {
     clock.set(QDateTime(QDate(2026, 5, 1), QTime(10, 0, 0, 100)));
     list.ToggleHand("a");
     EXPECT_EQ(order(list), (QStringList{"b", "a"})); // 99 ms before 100 ms
-    list.ToggleHand("b");                           // lowered: back among the others
+    list.ToggleHand("b");                            // lowered: back among the others
     EXPECT_EQ(order(list), (QStringList{"a", "b"}));
     EXPECT_TRUE(list.FirstHandIsMine("a"));
 }
@@ -151,13 +151,21 @@ TEST_F(RoomUserListTest, IncrementalOrderMatchesFullSort) {
         case 0:
         case 1:
             if (!list.IsUserListed(name))
-                list.AddRoomUser(name, rng.bounded(5) == 0 ? "1" : "0", QByteArray::number(rng.bounded(4)), "0000",
-                                 rng.bounded(4) == 0 ? "1" : "0", "0", "0");
+                list.AddRoomUser(name, rng.bounded(5) == 0 ? "1" : "0", QByteArray::number(rng.bounded(4)),
+                                 "0000", rng.bounded(4) == 0 ? "1" : "0", "0", "0");
             break;
-        case 2: list.ToggleHand(name); break;
-        case 3: list.SetCamFlag(name, rng.bounded(2)); break;
-        case 4: list.RemoveRoomUser(name); break;
-        case 5: rng.bounded(2) ? list.SetMicHolder(name) : list.ClearMic(name); break;
+        case 2:
+            list.ToggleHand(name);
+            break;
+        case 3:
+            list.SetCamFlag(name, rng.bounded(2));
+            break;
+        case 4:
+            list.RemoveRoomUser(name);
+            break;
+        case 5:
+            rng.bounded(2) ? list.SetMicHolder(name) : list.ClearMic(name);
+            break;
         }
         for (int i = 1; i < list.Count(); ++i)
             ASSERT_LE(SortKey(list.At(i - 1)), SortKey(list.At(i))) << "step " << step << " row " << i;

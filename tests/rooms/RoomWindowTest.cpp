@@ -1,7 +1,6 @@
-// The room handlers and windows against a recording protocol peer: what arrives is dispatched as the data module
-// does, what the windows send is read back from the peer.
+// The room handlers and windows against a recording protocol peer: what arrives is dispatched as the data
+// module does, what the windows send is read back from the peer.
 #include "../session/SessionFixture.h"
-
 #include "contacts/ChatView.h"
 #include "net/TBBClient.h"
 #include "rooms/RoomUserList.h"
@@ -36,7 +35,8 @@ protected:
         server.received.clear();
     }
     void TearDown() override {
-        for (TChatForm* f : TChatForm::All(*dm)) delete f;
+        for (TChatForm* f : TChatForm::All(*dm))
+            delete f;
         for (QWidget* w : {(QWidget*)rooms::Ui().ListForm.data(), (QWidget*)rooms::Ui().InviteForm.data(),
                            (QWidget*)rooms::Ui().NewRForm.data()})
             delete w;
@@ -47,7 +47,8 @@ protected:
         net::ParsedCommand c;
         c.name = name;
         int i = 0;
-        for (const QByteArray& f : fields) c.fields[size_t(i++)] = f;
+        for (const QByteArray& f : fields)
+            c.fields[size_t(i++)] = f;
         dm->Dispatcher.Dispatch(c);
         QCoreApplication::processEvents();
     }
@@ -106,8 +107,8 @@ TEST_F(RoomWindowTest, PresenceLinesAndInvisibleUsers) {
     TChatForm* f = Join("Lounge");
     OnLine("Lounge", "bob");
     In("ChatOnLine", {"carol", "Lounge", "0", "0", "0000", "0", "0", "0", "0", "1"}); // listed, not announced
-    OnLine("Lounge", "dave", "3", "0000", "1");                                        // invisible admin
-    OnLine("Lounge", "bob");                                                           // duplicate ignored
+    OnLine("Lounge", "dave", "3", "0000", "1");                                       // invisible admin
+    OnLine("Lounge", "bob");                                                          // duplicate ignored
     EXPECT_EQ(f->Users().Count(), 2);
     EXPECT_EQ(f->UserTable.RecordCount(), 3);
     ASSERT_EQ(f->History().size(), 1);
@@ -128,9 +129,10 @@ TEST_F(RoomWindowTest, PresenceLinesAndInvisibleUsers) {
 
 TEST_F(RoomWindowTest, ReceivedLinesAreFilteredAndHistoryIsBounded) {
     TChatForm* f = Join("Lounge");
-    In("ChatMsg", {"Lounge", "bob",
-                   "<font color=\"#000000\"><b>bob: </b></font><a href=\"javascript:alert(1)\" onclick=\"x\">x</a>"
-                   "<script>bad()</script>"});
+    In("ChatMsg",
+       {"Lounge", "bob",
+        "<font color=\"#000000\"><b>bob: </b></font><a href=\"javascript:alert(1)\" onclick=\"x\">x</a>"
+        "<script>bad()</script>"});
     ASSERT_EQ(f->History().size(), 1);
     EXPECT_FALSE(f->History()[0].contains("javascript:"));
     EXPECT_FALSE(f->History()[0].contains("onclick"));
@@ -138,7 +140,8 @@ TEST_F(RoomWindowTest, ReceivedLinesAreFilteredAndHistoryIsBounded) {
     In("ChatMsg", {"Lounge", "bob", "<b>bob: </b>pic", "DATA"}); // a picture line is not shown as text
     EXPECT_EQ(f->History().size(), 1);
 
-    for (int i = 0; i < 1000; ++i) f->AddChatLine("bob", "line " + QByteArray::number(i), false);
+    for (int i = 0; i < 1000; ++i)
+        f->AddChatLine("bob", "line " + QByteArray::number(i), false);
     EXPECT_EQ(f->History().size(), 1000);
     EXPECT_EQ(f->History().first(), "line 0<br> ");
     EXPECT_EQ(f->View()->LineCount(), 1000);

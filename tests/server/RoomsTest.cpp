@@ -21,8 +21,8 @@ struct RoomWorld : ServerFixture {
         Server().Rooms().SeedDemo();
     }
     // Logs on and enters room, the answers taken from the inbox.
-    std::unique_ptr<TestClient> InRoom(const QByteArray& nick, const QByteArray& room, const QByteArray& password = {},
-                                       const QByteArray& invisible = "0") {
+    std::unique_ptr<TestClient> InRoom(const QByteArray& nick, const QByteArray& room,
+                                       const QByteArray& password = {}, const QByteArray& invisible = "0") {
         auto c = LoggedOn(nick);
         c->Send("JoinRoom", {nick, "Lobby", room, password, invisible});
         EXPECT_TRUE(c->WaitFor("RJoinRoom", Field(1, room))) << nick.constData();
@@ -70,7 +70,8 @@ TEST(ServerRooms, JoiningWithPasswordsCodesAndInvisibility) {
     auto bob = w.LoggedOn("bob");
     bob->Send("NewRoom", {"Lobby", "Bobs Den", "pw", "bob", "1", "code7"});
     ASSERT_TRUE(bob->WaitFor("RNewRoom", Field(1, "OK")));
-    EXPECT_FALSE(w.Server().Rooms().FindRoom("Bobs Den")->permanent); // only administrators make them permanent
+    EXPECT_FALSE(
+        w.Server().Rooms().FindRoom("Bobs Den")->permanent); // only administrators make them permanent
     bob->Send("JoinRoom", {"bob", "Lobby", "Bobs Den", "pw"});
     EXPECT_EQ(bob->WaitFor("RJoinRoom")->field(2), "1");
     auto carol = w.LoggedOn("carol");
@@ -100,8 +101,8 @@ TEST(ServerRooms, CreationRules) {
     };
     const Case cases[] = {
         {"Lobby", "Alices", "OK", ""},
-        {"Lobby", "welcome", "NO", "1"},   // name taken, whatever its case
-        {"Lobby", "Second", "NO", "2"},    // already owns one
+        {"Lobby", "welcome", "NO", "1"}, // name taken, whatever its case
+        {"Lobby", "Second", "NO", "2"},  // already owns one
         {"Lobby", " padded", "NO", "1"},
     };
     for (const Case& c : cases) {
