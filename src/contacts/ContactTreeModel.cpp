@@ -83,7 +83,7 @@ void ContactTreeModel::AddContactNode(const QByteArray& kind, const QByteArray& 
     d.Color = kind == "AIM" ? SafeNumber(colorText) : 0;
     const int at = int(m_groups[g].users.size());
     beginInsertRows(index(g, 0), at, at);
-    m_groups[g].users.append(d);
+    m_groups[g].users.append(std::move(d));
     endInsertRows();
 }
 

@@ -35,7 +35,7 @@ QByteArray MemoryTable::fold(const QByteArray& value) {
 void MemoryTable::indexAppended(int row) const {
     for (auto it = m_index.begin(); it != m_index.end(); ++it) {
         const QByteArray key = fold(m_rows[row][it.key()]);
-        if (!it->contains(key)) it->insert(key, row);
+        if (auto slot = it->find(key); slot == it->end()) it->insert(key, row);
     }
 }
 
@@ -56,7 +56,7 @@ void MemoryTable::Append(std::initializer_list<std::pair<QByteArray, QByteArray>
 
 int MemoryTable::Find(const QByteArray& field, const QByteArray& value, Qt::CaseSensitivity cs) const {
     const int c = column(field);
-    if (c < 0) return -1;
+    if (c < 0 || m_rows.isEmpty()) return -1;
     if (cs == Qt::CaseInsensitive) {
         auto it = m_index.find(c);
         if (it == m_index.end()) {
