@@ -103,6 +103,32 @@ TEST_F(RoomWindowTest, JoinCreatesRegisteredWindowsAndRejoinReusesThem) {
     EXPECT_EQ(ref->group, "Lobby");
 }
 
+TEST_F(RoomWindowTest, ReconnectionReentersTheOpenRoom) {
+    TChatForm* f = Join("Lounge");
+    OnLine("Lounge", "alice", "2", "0000", "1"); // entered invisibly
+    dm->LoggedIn = true;
+    dm->OwnPassword = "secret1";
+    dm->MacAddress = "00-11-22-33-44-55";
+    dm->RoomPassword = "pw";
+    const quint16 port = server.Port();
+    server.StopListening();
+    server.DropClients();
+    ASSERT_TRUE(WaitFor([&] { return !dm->MainClient->Active(); }));
+    server.received.clear();
+    ASSERT_TRUE(server.Listen(port));
+    Advance(10000);
+    const auto join = Sent("JoinRoom");
+    EXPECT_EQ(join.field(2), "Lobby");
+    EXPECT_EQ(join.field(3), "Lounge");
+    EXPECT_EQ(join.field(4), "pw");
+    EXPECT_EQ(join.field(5), "1");
+    // The server's confirmation re-runs the set-up of the same window and asks for the users again.
+    In("RJoinRoom", {"Lounge", "0", "Lobby"});
+    EXPECT_EQ(TChatForm::FindByRoom(*dm, "Lounge"), f);
+    EXPECT_EQ(dm->ChatFormTable.RecordCount(), 1);
+    EXPECT_EQ(Sent("GetVideoUsers").field(1), "Lounge");
+}
+
 TEST_F(RoomWindowTest, PresenceLinesAndInvisibleUsers) {
     TChatForm* f = Join("Lounge");
     OnLine("Lounge", "bob");
