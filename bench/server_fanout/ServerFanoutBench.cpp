@@ -7,19 +7,16 @@
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
 
+#include "support/LoopbackServer.h"
 #include "support/Ratio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <benchmark/benchmark.h>
 
-#include <pthread.h>
-#include <time.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -65,73 +62,6 @@ void BM_BroadcastEncodeOnce(benchmark::State& state) {
     }
 }
 
-// The server on its own thread with n accounts user0..user{n-1} in an in-memory database.
-class ServerThread {
-public:
-    explicit ServerThread(int users) {
-        m_thread.start();
-        m_context.moveToThread(&m_thread);
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this, users] {
-                server::ServerConfig config;
-                config.port = 0;
-                config.minimalPasswordHashing = true;
-                config.maxOutputQueueBytes = 64 << 20;
-                m_server = std::make_unique<server::Server>(config);
-                m_server->OpenStorage(":memory:");
-                server::Passwords passwords(true);
-                const QByteArray hash = passwords.Hash("secret1");
-                m_server->Store().Begin();
-                for (int i = 0; i < users; ++i) {
-                    server::Account a;
-                    a.nick = "user" + QByteArray::number(i);
-                    a.passwordHash = hash;
-                    m_server->Store().CreateAccount(a);
-                }
-                m_server->Store().Commit();
-                QString error;
-                m_server->Listen(&error);
-                m_port = m_server->CommandPort();
-                pthread_getcpuclockid(pthread_self(), &m_cpuClock);
-            },
-            Qt::BlockingQueuedConnection);
-    }
-    ~ServerThread() {
-        QMetaObject::invokeMethod(&m_context, [this] { m_server.reset(); }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-    quint16 Port() const { return m_port; }
-    double CpuSeconds() const {
-        timespec ts{};
-        clock_gettime(m_cpuClock, &ts);
-        return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-    }
-
-private:
-    QThread m_thread;
-    QObject m_context;
-    std::unique_ptr<server::Server> m_server;
-    quint16 m_port = 0;
-    clockid_t m_cpuClock{};
-};
-
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-bool spinUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 // n clients log on at once; then messages go round (client i writes to client i+1) with a fixed number in
 // flight, and each one's time from send to arrival is recorded.
 void BM_PrivateMessageRelay(benchmark::State& state) {
@@ -141,7 +71,7 @@ void BM_PrivateMessageRelay(benchmark::State& state) {
     std::vector<double> latenciesUs;
     double logonsPerSecond = 0, cpuPerMessageUs = 0;
     for (auto _ : state) {
-        ServerThread server(n);
+        bench::LoopbackServer server(n);
         std::vector<std::unique_ptr<net::TBBClient>> clients;
         int connected = 0, loggedOn = 0, received = 0;
         latenciesUs.clear();
@@ -158,7 +88,7 @@ void BM_PrivateMessageRelay(benchmark::State& state) {
                     if (cmd.name == "RLogin") {
                         ++loggedOn;
                     } else if (cmd.name == "PrivMsg") {
-                        latenciesUs.push_back(double(nowNs() - cmd.field(2).toLongLong()) / 1000.0);
+                        latenciesUs.push_back(double(bench::NowNs() - cmd.field(2).toLongLong()) / 1000.0);
                         ++received;
                     }
                 }
@@ -166,13 +96,13 @@ void BM_PrivateMessageRelay(benchmark::State& state) {
             clients.push_back(std::move(c));
         }
         for (auto& c : clients) c->SetActive(true);
-        if (!spinUntil([&] { return connected == n; }, 60000)) return state.SkipWithError("clients did not connect");
+        if (!bench::SpinUntil([&] { return connected == n; }, 60000)) return state.SkipWithError("clients did not connect");
 
         QElapsedTimer logonTimer;
         logonTimer.start();
         for (int i = 0; i < n; ++i)
             net::SendCommand(*clients[size_t(i)], net::MakeCommand("Login", {"user" + QByteArray::number(i), "secret1", "", ""}));
-        if (!spinUntil([&] { return loggedOn == n; }, 60000)) return state.SkipWithError("logons did not finish");
+        if (!bench::SpinUntil([&] { return loggedOn == n; }, 60000)) return state.SkipWithError("logons did not finish");
         logonsPerSecond = n / (double(logonTimer.nsecsElapsed()) * 1e-9);
 
         const double cpuBefore = server.CpuSeconds();
@@ -182,7 +112,7 @@ void BM_PrivateMessageRelay(benchmark::State& state) {
                 const int from = sent % n, to = (from + 1) % n;
                 net::SendCommand(*clients[size_t(from)],
                                  net::MakeCommand("PrivMsg", {"user" + QByteArray::number(to), {},
-                                                              QByteArray::number(nowNs()), "msg1"}));
+                                                              QByteArray::number(bench::NowNs()), "msg1"}));
                 ++sent;
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);

@@ -13,93 +13,19 @@
 #include "net/Envelope.h"
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
+#include "support/LoopbackServer.h"
 #include "support/Ratio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
-#include <functional>
 #include <memory>
-#include <pthread.h>
-#include <time.h>
 #include <vector>
 
 using namespace korvex;
 
 namespace {
-
-// The server on its own thread with n accounts user0..user{n-1} in an in-memory database.
-class ServerThread {
-public:
-    explicit ServerThread(int users) {
-        m_thread.start();
-        m_context.moveToThread(&m_thread);
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this, users] {
-                server::ServerConfig config;
-                config.port = 0;
-                config.minimalPasswordHashing = true;
-                config.maxOutputQueueBytes = 64 << 20;
-                m_server = std::make_unique<server::Server>(config);
-                m_server->OpenStorage(":memory:");
-                server::Passwords passwords(true);
-                const QByteArray hash = passwords.Hash("secret1");
-                m_server->Store().Begin();
-                for (int i = 0; i < users; ++i) {
-                    server::Account a;
-                    a.nick = "user" + QByteArray::number(i);
-                    a.passwordHash = hash;
-                    m_server->Store().CreateAccount(a);
-                }
-                m_server->Store().Commit();
-                m_server->Rooms().SeedDemo();
-                QString error;
-                m_server->Listen(&error);
-                m_port = m_server->CommandPort();
-                pthread_getcpuclockid(pthread_self(), &m_cpuClock);
-            },
-            Qt::BlockingQueuedConnection);
-    }
-    ~ServerThread() {
-        QMetaObject::invokeMethod(
-            &m_context, [this] { m_server.reset(); }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-    quint16 Port() const { return m_port; }
-    double CpuSeconds() const {
-        timespec ts{};
-        clock_gettime(m_cpuClock, &ts);
-        return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-    }
-
-private:
-    QThread m_thread;
-    QObject m_context;
-    std::unique_ptr<server::Server> m_server;
-    quint16 m_port = 0;
-    clockid_t m_cpuClock{};
-};
-
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-bool spinUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 void BM_RoomRelay(benchmark::State& state) {
     const int n = int(state.range(0));
@@ -108,7 +34,7 @@ void BM_RoomRelay(benchmark::State& state) {
     std::vector<double> latenciesUs;
     double cpuPerLineUs = 0;
     for (auto _ : state) {
-        ServerThread server(n);
+        bench::LoopbackServer server(n, [](server::Server& s) { s.Rooms().SeedDemo(); });
         std::vector<std::unique_ptr<net::TBBClient>> clients;
         int connected = 0, joined = 0;
         qint64 received = 0;
@@ -134,7 +60,7 @@ void BM_RoomRelay(benchmark::State& state) {
                         } else if (cmd.name == "RJoinRoom") {
                             ++joined;
                         } else if (cmd.name == "ChatMsg") {
-                            latenciesUs.push_back(double(nowNs() - cmd.field(3).toLongLong()) / 1000.0);
+                            latenciesUs.push_back(double(bench::NowNs() - cmd.field(3).toLongLong()) / 1000.0);
                             ++received;
                         }
                     }
@@ -143,29 +69,29 @@ void BM_RoomRelay(benchmark::State& state) {
         }
         for (auto& c : clients)
             c->SetActive(true);
-        if (!spinUntil([&] { return connected == n; }, 60000))
+        if (!bench::SpinUntil([&] { return connected == n; }, 60000))
             return state.SkipWithError("clients did not connect");
         for (int i = 0; i < n; ++i)
             net::SendCommand(*clients[size_t(i)],
                              net::MakeCommand("Login", {"user" + QByteArray::number(i), "secret1", "", ""}));
-        if (!spinUntil([&] { return joined == n; }, 120000))
+        if (!bench::SpinUntil([&] { return joined == n; }, 120000))
             return state.SkipWithError("joins did not finish");
-        spinUntil([] { return false; }, 300); // the arrival announcements settle
+        bench::SpinUntil([] { return false; }, 300); // the arrival announcements settle
 
         const double cpuBefore = server.CpuSeconds();
-        qint64 next = nowNs();
+        qint64 next = bench::NowNs();
         for (int sent = 0; sent < lines;) {
-            if (nowNs() >= next) {
+            if (bench::NowNs() >= next) {
                 const int from = sent % n;
                 net::SendCommand(*clients[size_t(from)],
                                  net::MakeCommand("ChatMsg", {"Welcome", "user" + QByteArray::number(from),
-                                                              QByteArray::number(nowNs())}));
+                                                              QByteArray::number(bench::NowNs())}));
                 ++sent;
                 next += gapNs;
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }
-        if (!spinUntil([&] { return received >= qint64(n) * lines; }, 60000))
+        if (!bench::SpinUntil([&] { return received >= qint64(n) * lines; }, 60000))
             return state.SkipWithError("lines were lost");
         cpuPerLineUs = (server.CpuSeconds() - cpuBefore) * 1e6 / lines;
         for (auto& c : clients)
