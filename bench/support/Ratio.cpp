@@ -68,6 +68,8 @@ int RunWithRatios(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
+    // The console reporter may leave a colour reset on the last line: start the summary on a line of its own.
+    std::printf("\n");
     int missing = 0;
     for (const auto& r : timeRatios()) {
         const auto b = reporter.medians.find(r.baseline), o = reporter.medians.find(r.ours);
