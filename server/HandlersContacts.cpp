@@ -22,10 +22,7 @@ QByteArray Server::clOnLineText(const Account& a, bool alert) const {
     return MakeCommand("CLOnLine", {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], alert ? "1" : "0"});
 }
 
-void Server::announceLogon(Session& s) {
-    // Users who list him as a contact get "CLOnLine" with the alert; moderators and administrators who do not
-    // list him get "OnLine". Never both: "OnLine" would clear the contact mark on their side.
-    QList<Session*> contacts, staff;
+void Server::presenceWatchers(const Session& s, QList<Session*>& contacts, QList<Session*>& staff) const {
     for (Session* other : std::as_const(m_online)) {
         if (other == &s) continue;
         if (other->contactIds.contains(s.account.id))
@@ -33,19 +30,20 @@ void Server::announceLogon(Session& s) {
         else if (other->account.type > 1)
             staff << other;
     }
+}
+
+void Server::announceLogon(Session& s) {
+    // Users who list him as a contact get "CLOnLine" with the alert; moderators and administrators who do not
+    // list him get "OnLine". Never both: "OnLine" would clear the contact mark on their side.
+    QList<Session*> contacts, staff;
+    presenceWatchers(s, contacts, staff);
     fanOut(contacts, clOnLineText(s.account, true));
     fanOut(staff, onLineText(s.account));
 }
 
 void Server::announceLogoff(Session& s) {
     QList<Session*> contacts, staff;
-    for (Session* other : std::as_const(m_online)) {
-        if (other == &s) continue;
-        if (other->contactIds.contains(s.account.id))
-            contacts << other;
-        else if (other->account.type > 1)
-            staff << other;
-    }
+    presenceWatchers(s, contacts, staff);
     fanOut(contacts, MakeCommand("CLOffLine", {s.account.nick}));
     fanOut(staff, MakeCommand("OffLine", {s.account.nick}));
 }

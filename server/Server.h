@@ -91,6 +91,8 @@ private:
     QList<QByteArray> presenceFields(const Account& a) const;
     QByteArray onLineText(const Account& a) const;
     QByteArray clOnLineText(const Account& a, bool alert) const;
+    // Online users told of s's presence: those who list him as a contact, and staff who do not.
+    void presenceWatchers(const Session& s, QList<Session*>& contacts, QList<Session*>& staff) const;
     void announceLogon(Session& s);
     void announceLogoff(Session& s);
 
