@@ -1,13 +1,7 @@
 // The room commands of the command server with arbitrary fields, from an ordinary user who sits in a demo
 // room with others and from an administrator: rights, membership and room removal must hold whatever the
 // order. Input: one byte picks the sender, then commands separated by '\n', each "name|field|field...".
-#if __has_include("server/Server.h")
-#include "server/Log.h"
-#include "server/Server.h"
-#else
-#include "Log.h"
-#include "Server.h"
-#endif
+#include "ServerHarness.h"
 
 #include "net/Envelope.h"
 
@@ -16,19 +10,7 @@
 
 namespace {
 
-class NullPeer : public korvex::server::Peer {
-public:
-    void Write(const QByteArray&) override {}
-    qint64 PendingBytes() const override { return 0; }
-    void Close() override { m_closed = true; }
-    void Abort() override { m_closed = true; }
-    bool Finished() const override { return m_closed; }
-    QByteArray RemoteAddress() const override { return "192.0.2.1"; }
-
-private:
-    bool m_closed = false;
-};
-
+using korvex::fuzz::NullPeer;
 using korvex::net::EncodeCommand;
 using korvex::net::MakeCommand;
 
@@ -40,25 +22,9 @@ quint64 logOn(korvex::server::Server& srv, const QByteArray& nick, const QByteAr
 }
 
 korvex::server::Server* server() {
-    static int argc = 1;
-    static char name[] = "fuzz_rooms_server";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
     static korvex::server::Server* s = [] {
-        korvex::server::SetLoggingEnabled(false);
-        korvex::server::ServerConfig config;
-        config.minimalPasswordHashing = true;
-        auto* srv = new korvex::server::Server(config);
-        srv->OpenStorage(":memory:");
-        srv->Rooms().SeedDemo();
-        korvex::server::Passwords passwords(true);
-        for (const char* nick : {"alice", "bob", "admin"}) {
-            korvex::server::Account a;
-            a.nick = nick;
-            a.type = QByteArray(nick) == "admin" ? 3 : 0;
-            a.passwordHash = passwords.Hash("secret1");
-            srv->Store().CreateAccount(a);
-        }
+        auto* srv = korvex::fuzz::MakeServer("fuzz_rooms_server",
+                                             [](korvex::server::Server& s) { s.Rooms().SeedDemo(); });
         logOn(*srv, "bob", "Welcome"); // stays for the whole run
         return srv;
     }();

@@ -1,8 +1,7 @@
 // The command server's per-connection input path without sockets: frames, envelopes, commands, handlers.
 // The first byte chooses how the rest is fed: as raw connection bytes, or as command text that is enveloped and
 // sent after a logon, so that the handlers behind the logon are reached too.
-#include "server/Log.h"
-#include "server/Server.h"
+#include "ServerHarness.h"
 
 #include "net/Envelope.h"
 
@@ -12,39 +11,11 @@
 
 namespace {
 
-class NullPeer : public korvex::server::Peer {
-public:
-    void Write(const QByteArray& frame) override { m_pending += frame.size(); }
-    qint64 PendingBytes() const override { return 0; }
-    void Close() override { m_closed = true; }
-    void Abort() override { m_closed = true; }
-    bool Finished() const override { return m_closed; }
-    QByteArray RemoteAddress() const override { return "192.0.2.1"; }
-
-private:
-    qint64 m_pending = 0;
-    bool m_closed = false;
-};
+using korvex::fuzz::NullPeer;
 
 korvex::server::Server* server() {
-    static int argc = 1;
-    static char name[] = "fuzz_server_input";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
     static korvex::server::Server* s = [] {
-        korvex::server::SetLoggingEnabled(false);
-        korvex::server::ServerConfig config;
-        config.minimalPasswordHashing = true;
-        auto* srv = new korvex::server::Server(config);
-        srv->OpenStorage(":memory:");
-        korvex::server::Passwords passwords(true);
-        for (const char* nick : {"alice", "bob", "admin"}) {
-            korvex::server::Account a;
-            a.nick = nick;
-            a.type = QByteArray(nick) == "admin" ? 3 : 0;
-            a.passwordHash = passwords.Hash("secret1");
-            srv->Store().CreateAccount(a);
-        }
+        auto* srv = korvex::fuzz::MakeServer("fuzz_server_input");
         // bob stays online for the whole run, so messages and presence have somebody to go to.
         const quint64 bob = srv->AttachPeer(std::make_unique<NullPeer>());
         srv->Input(bob, korvex::net::EncodeCommand(korvex::net::MakeCommand("Login", {"bob", "secret1", "", ""})));
