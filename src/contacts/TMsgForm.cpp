@@ -2,6 +2,7 @@
 
 #include "contacts/ChatView.h"
 #include "contacts/Contacts.h"
+#include "contacts/EncodingMenu.h"
 #include "contacts/PictureQueue.h"
 #include "contacts/SafeHtml.h"
 #include "contacts/Smileys.h"
@@ -51,29 +52,9 @@ int nextFormNumber() {
 }
 constexpr int pointSizes[] = {8, 10, 12, 14};
 
-struct CharsetEntry {
-    const char* caption;
-    int number;
-};
-constexpr CharsetEntry charsets[] = {
-    {"Arabic", 178},     {"Baltic", 186}, {"Chinese", 136}, {"Default", 1}, {"Easteurope", 238},
-    {"Greek", 161},      {"Hebrew", 177}, {"Russian", 204}, {"Thai", 222},  {"Turkish", 162},
-    {"Vietnamese", 163}, {"ANSI", 0},     {"OEM", 255}};
-
-QMenu* encodingMenu(QWidget* parent, int current, std::function<void(int)> choose) {
-    auto* menu = new QMenu("Encoding", parent);
-    for (const CharsetEntry& e : charsets) {
-        QAction* a = menu->addAction(e.caption);
-        a->setCheckable(true);
-        a->setChecked(e.number == current);
-        QObject::connect(a, &QAction::triggered, parent, [choose, n = e.number] { choose(n); });
-    }
-    return menu;
-}
-
 // Memo text as bytes with CR LF line breaks.
-QByteArray memoBytes(const QPlainTextEdit* memo) {
-    QByteArray bytes = session::ToAnsi(memo->toPlainText());
+QByteArray memoBytes(const QPlainTextEdit* memo, int charset) {
+    QByteArray bytes = EncodeWithCharset(memo->toPlainText(), charset);
     bytes.replace("\n", "\r\n");
     return bytes;
 }
@@ -165,7 +146,7 @@ void TMsgForm::buildUi() {
             }
             Memo->setFocus();
         });
-        menu.addMenu(encodingMenu(&menu, View->Charset(), [this](int n) { SetViewCharset(n); }));
+        menu.addMenu(EncodingMenu(&menu, View->Charset(), [this](int n) { SetViewCharset(n); }));
         menu.exec(View->mapToGlobal(pos));
     });
 
@@ -179,8 +160,7 @@ void TMsgForm::buildUi() {
         menu.addAction("C&opy", Memo, &QPlainTextEdit::copy);
         menu.addAction("Paste", Memo, &QPlainTextEdit::paste);
         menu.addAction("Cut", Memo, &QPlainTextEdit::cut);
-        const int current = ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/SendCharset.dat"));
-        menu.addMenu(encodingMenu(&menu, current, [this](int n) { SetSendCharset(n); }));
+        menu.addMenu(EncodingMenu(&menu, m_sendCharset, [this](int n) { SetSendCharset(n); }));
         menu.exec(Memo->mapToGlobal(pos));
     });
 
@@ -411,13 +391,13 @@ void TMsgForm::Send() {
     m_typingSender.Rearm(net::Clock::Now());
     const bool connected = m_dm.MainClient && m_dm.MainClient->Active();
     QByteArray shown;
-    const QByteArray fragment = ComposeMessage(memoBytes(Memo), m_style, connected, &shown);
+    const QByteArray fragment = ComposeMessage(memoBytes(Memo, m_sendCharset), m_style, connected, &shown);
     if (fragment.isEmpty()) {
         // Nothing goes out; the box keeps what was typed (with markup already escaped when it was looked at).
-        if (!shown.isEmpty() && shown != memoBytes(Memo)) {
+        if (!shown.isEmpty() && shown != memoBytes(Memo, m_sendCharset)) {
             QByteArray t = shown;
             t.replace("\r\n", "\n");
-            Memo->setPlainText(session::FromAnsi(t));
+            Memo->setPlainText(DecodeWithCharset(t, m_sendCharset));
             Memo->moveCursor(QTextCursor::End);
         }
         if (Memo->isVisible()) Memo->setFocus();
@@ -444,6 +424,7 @@ void TMsgForm::SetViewCharset(int charset) {
 }
 
 void TMsgForm::SetSendCharset(int charset) {
+    m_sendCharset = charset;
     WriteCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/SendCharset.dat"), charset);
     View->Reload(m_history);
 }
@@ -483,6 +464,7 @@ void TMsgForm::InitMessageWindow() {
     m_style.italic = false;
     m_style.underline = false;
     View->SetCharset(ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/ChatCharset.dat")));
+    m_sendCharset = ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/SendCharset.dat"));
     const QString stylePath = AppPaths::PathIn(m_dm.AppDir, "Data/chatcolor.dat");
     if (QFile::exists(stylePath)) {
         m_styleFile = ChatStyleFile::Load(stylePath);

@@ -71,6 +71,7 @@ public:
     void ClearMyTextChat();
     void SetViewCharset(int charset);
     void SetSendCharset(int charset);
+    int SendCharset() const { return m_sendCharset; }
     const TextStyle& Style() const { return m_style; }
 
     ChatView* View;
@@ -119,6 +120,7 @@ private:
     TextStyle m_style;
     ChatStyleFile m_styleFile;
     QList<QByteArray> m_history;
+    int m_sendCharset = 1; // the code page typed text goes out in
     TypingNotices m_typists;
     TypingSender m_typingSender;
     platform::Timer* m_flashTimer;

@@ -10,6 +10,7 @@
 #include "net/TBBClient.h"
 #include "platform/AppPaths.h"
 #include "platform/Autostart.h"
+#include "platform/CodePage.h"
 #include "platform/MacAddress.h"
 #include "platform/PcId.h"
 #include "platform/Timer.h"
@@ -54,10 +55,7 @@ QString FromAnsi(const QByteArray& bytes) {
 }
 
 QByteArray ToAnsi(const QString& text) {
-    QStringEncoder encoder("windows-1252");
-    if (!encoder.isValid()) return text.toLatin1();
-    QByteArray out = encoder.encode(text);
-    return out;
+    return platform::EncodeCodePage(text, "windows-1252");
 }
 
 QString LangText(int n) {
