@@ -59,10 +59,18 @@ QString PictureQueue::CachePath(const QByteArray& address) const {
 
 QImage PictureQueue::smiley(const QString& fileName) const {
     if (fileName.isEmpty() || fileName == "." || fileName == "..") return {};
-    QDir dir(m_smileyDir);
-    for (const QString& entry : dir.entryList(QDir::Files))
-        if (entry.compare(fileName, Qt::CaseInsensitive) == 0) return QImage(dir.filePath(entry));
-    return {};
+    const QString key = fileName.toLower();
+    if (const auto known = m_smileyImages.constFind(key); known != m_smileyImages.cend()) return *known;
+    if (!m_smileysListed) {
+        m_smileysListed = true;
+        for (const QString& entry : QDir(m_smileyDir).entryList(QDir::Files))
+            m_smileyFiles.insert(entry.toLower(), entry);
+    }
+    const QString entry = m_smileyFiles.value(key);
+    if (entry.isEmpty()) return {}; // names that are not smileys are not remembered: peers choose them
+    const QImage image(QDir(m_smileyDir).filePath(entry));
+    m_smileyImages.insert(key, image);
+    return image;
 }
 
 QImage PictureQueue::cached(const QByteArray& address) const {

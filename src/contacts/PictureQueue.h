@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -52,12 +53,17 @@ private:
     void serveFirst();
     void finishFirst();
     void downloadFinished(QNetworkReply* reply);
+    // The smiley folder is listed once per queue and each picture decoded once: a view asks for its pictures
+    // again at every layout.
     QImage smiley(const QString& fileName) const;
     QImage cached(const QByteArray& address) const;
 
     QString m_smileyDir;
     QString m_cacheDir;
     QByteArray m_webHost;
+    mutable bool m_smileysListed = false;
+    mutable QHash<QString, QString> m_smileyFiles; // lower-case name -> name in the folder
+    mutable QHash<QString, QImage> m_smileyImages; // lower-case name -> decoded picture (found files only)
     QList<Row> m_rows;
     QSet<QByteArray> m_seen;
     platform::Timer* m_queueTimer;

@@ -15,7 +15,9 @@
 #include "platform/Timer.h"
 #include "rooms/RoomModeration.h"
 #include "rooms/RoomText.h"
+#include "rooms/RoomUserDelegate.h"
 #include "rooms/RoomUserList.h"
+#include "rooms/SmilePanel.h"
 #include "session/Dialogs.h"
 #include "session/TDM.h"
 
@@ -38,7 +40,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -64,66 +65,6 @@ QDateTime now() {
     return QDateTime::fromMSecsSinceEpoch(net::Clock::NowMs());
 }
 
-// The line of one user: state marks drawn as small glyphs, then the coloured, prefixed name.
-class UserDelegate : public QStyledItemDelegate {
-public:
-    UserDelegate(RoomUserList* users, QObject* parent) : QStyledItemDelegate(parent), m_users(users) {}
-
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        if (index.row() >= m_users->Count()) return;
-        const RoomUserLook look = m_users->Look(index.row());
-        p->save();
-        const QRect r = option.rect;
-        auto mark = [&](int x, const QColor& c, const QString& text) {
-            const QRect box(r.left() + x, r.top() + 2, 14, 14);
-            p->setPen(c);
-            p->drawRoundedRect(box.adjusted(0, 0, -1, -1), 3, 3);
-            p->drawText(box, Qt::AlignCenter, text);
-        };
-        mark(0, look.text == TextIcon::On ? QColor(0, 128, 0) : QColor(200, 0, 0), "T");
-        int x = 9;
-        if (look.video != VideoIcon::None) {
-            mark(9, look.video == VideoIcon::On ? QColor(0, 0, 200) : QColor(200, 0, 0), "C");
-            x = 25;
-        }
-        switch (look.voice) {
-        case VoiceIcon::Off:
-            mark(x, QColor(200, 0, 0), "V");
-            x += 16;
-            break;
-        case VoiceIcon::Mic:
-            mark(x, QColor(0, 160, 0), "M");
-            x += 16;
-            break;
-        case VoiceIcon::On:
-            mark(x, QColor(0, 100, 0), "V");
-            x += 16;
-            break;
-        case VoiceIcon::Hand:
-            mark(x, QColor(160, 120, 0), "H");
-            x += 16;
-            break;
-        case VoiceIcon::None:
-            break;
-        }
-        if (!look.caption.isEmpty()) {
-            QFont f = option.font;
-            f.setBold(true);
-            p->setFont(f);
-            p->setPen(look.colour);
-            p->drawText(r.adjusted(x + 8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, FromAnsi(look.caption));
-        }
-        p->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 18);
-    }
-
-private:
-    RoomUserList* m_users;
-};
-
 } // namespace
 
 TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray& group, QWidget* parent)
@@ -146,6 +87,12 @@ TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray&
     m_pictures = new contacts::PictureQueue(
         contacts::SmileyFolder(dm), AppPaths::PathIn(dm.AppDir, "Data/Cache/Pictures"), dm.WebHost, this);
     buildUi();
+    m_smilePanel = new SmilePanel(this);
+    m_smilePanel->Fill(contacts::SmileyFolder(dm), *m_smileys);
+    connect(m_smilePanel, &SmilePanel::SmileClicked, this, [this](int picture) {
+        InsertSmiley(picture);
+        m_smilePanel->hide();
+    });
 
     m_sendTimer->SetSingleShot(true);
     connect(m_sendTimer, &platform::Timer::OnTimer, this, &TChatForm::SendText);
@@ -203,19 +150,7 @@ void TChatForm::buildUi() {
     connect(exit, &QPushButton::clicked, this, &TChatForm::Leave);
     m_smileyButton = new QPushButton(":-)", this);
     m_smileyButton->setObjectName("SmileButton");
-    connect(m_smileyButton, &QPushButton::clicked, this, [this] {
-        const contacts::SmileyTable& table = *m_smileys;
-        const QDir dir(contacts::SmileyFolder(m_dm));
-        QMenu menu(this);
-        for (int n = 1; n <= contacts::SmileyTable::PictureCount; ++n) {
-            const QString gif = dir.filePath(QStringLiteral("Smile%1.gif").arg(n));
-            if (!QFile::exists(gif)) continue;
-            QAction* a =
-                menu.addAction(QIcon(gif), FromAnsi(table.Hint(n)), this, [this, n] { InsertSmiley(n); });
-            a->setToolTip(FromAnsi(table.Hint(n)));
-        }
-        if (!menu.isEmpty()) menu.exec(m_smileyButton->mapToGlobal(QPoint(0, -menu.sizeHint().height())));
-    });
+    connect(m_smileyButton, &QPushButton::clicked, this, &TChatForm::ToggleSmilePanel);
     m_boldButton = new QToolButton(this);
     m_boldButton->setText("B");
     m_boldButton->setCheckable(true);
@@ -265,7 +200,7 @@ void TChatForm::buildUi() {
     m_userView = new QListView(this);
     m_userView->setObjectName("VTS");
     m_userView->setModel(m_users);
-    m_userView->setItemDelegate(new UserDelegate(m_users, m_userView));
+    m_userView->setItemDelegate(new RoomUserDelegate(m_users, m_userView));
     m_userView->setSelectionMode(QAbstractItemView::NoSelection);
     m_userView->setUniformItemSizes(true);
     m_userView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -512,6 +447,20 @@ void TChatForm::SendText() {
     if (line.sent) m_dm.SendCmd("ChatMsg", {m_room, m_dm.OwnNick, line.html});
     m_sendBox->moveCursor(QTextCursor::End);
     m_sendBox->setFocus();
+}
+
+void TChatForm::ToggleSmilePanel() {
+    if (m_smilePanel->isVisible()) {
+        m_smilePanel->hide();
+        return;
+    }
+    // Just above the bar that holds the smiley button, its right edge at the user list's left edge.
+    const int right = m_userView->mapTo(this, QPoint(0, 0)).x();
+    const int bottom = m_smileyButton->mapTo(this, QPoint(0, 0)).y();
+    m_smilePanel->move(std::max(0, right - m_smilePanel->width()),
+                       std::max(0, bottom - m_smilePanel->height()));
+    m_smilePanel->raise();
+    m_smilePanel->show();
 }
 
 void TChatForm::InsertSmiley(int picture) {

@@ -37,6 +37,7 @@ class TDM;
 namespace korvex::rooms {
 
 class RoomUserList;
+class SmilePanel;
 
 // Which entries of the user menu are shown for the current target.
 struct ChatMenuState {
@@ -103,6 +104,9 @@ public:
     // A key typed into the send box (not Enter): sends a typing notice when a burst starts.
     void SendBoxKeyTyped();
     void InsertSmiley(int picture);
+    // The smiley button: shows the smiley panel above the bottom bar, or hides it.
+    void ToggleSmilePanel();
+    SmilePanel* SmilePanelWidget() const { return m_smilePanel; }
     contacts::TextStyle& Style() { return m_style; }
     QByteArray NameColor() const { return m_nameColor; }
     // Applies a colour chosen for the own name (made legible on the chat background) and saves the style.
@@ -181,6 +185,7 @@ private:
     RoomUserList* m_users = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_smileyButton = nullptr;
+    SmilePanel* m_smilePanel = nullptr;
     QToolButton* m_boldButton = nullptr;
     QToolButton* m_italicButton = nullptr;
     QComboBox* m_sizeBox = nullptr;
