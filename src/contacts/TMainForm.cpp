@@ -415,14 +415,7 @@ void TMainForm::ApplySkin() {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, SkinColor(m_dm.Skin.FormColor));
     setPalette(pal);
-    if (!m_dm.Skin.ListImage.isEmpty()) {
-        QImage image = QImage::fromData(m_dm.Skin.ListImage);
-        if (!image.isNull()) {
-            QPalette tp = VTS->viewport()->palette();
-            tp.setBrush(QPalette::Base, QBrush(image));
-            VTS->viewport()->setPalette(tp);
-        }
-    }
+    session::ApplyListImage(VTS, m_dm);
     RepaintList();
 }
 

@@ -143,10 +143,10 @@ void onChatOffLine(TDM& dm, const ParsedCommand& c) {
 void onChatMsg(TDM& dm, const ParsedCommand& c) {
     TChatForm* f = TChatForm::FindByRoom(dm, c.field(1));
     if (!f) return;
-    // Picture lines belong to the paint feature; until it exists they are not shown rather than shown
-    // wrongly.
-    if (!c.field(4).isEmpty()) return;
-    f->AddChatLine(c.field(2), c.field(3), true);
+    if (!c.field(4).isEmpty())
+        f->AddPaintLine(c.field(2), c.field(3), c.field(4));
+    else
+        f->AddChatLine(c.field(2), c.field(3), true);
 }
 
 void onRoomTyping(TDM& dm, const ParsedCommand& c) {

@@ -87,6 +87,10 @@ QColor FromWinColour(quint32 colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
 
+quint32 WinColourOf(const QColor& colour) {
+    return quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
+}
+
 QColor ContrastTextColour(quint32 colour) {
     const QColor c = FromWinColour(colour);
     return c.red() + c.green() + c.blue() < 288 ? QColor(Qt::white) : QColor(Qt::black);

@@ -44,5 +44,6 @@ QColor LegibleNameColour(const QColor& chosen, const QColor& background);
 QColor ContrastTextColour(quint32 colour);
 // 0x00BBGGRR (red in the low byte) as a colour.
 QColor FromWinColour(quint32 colour);
+quint32 WinColourOf(const QColor& colour);
 
 } // namespace korvex::rooms

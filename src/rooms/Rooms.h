@@ -21,6 +21,10 @@ struct RoomsUi {
     QPointer<TNewRForm> NewRForm;
     QPointer<TEnterForm> EnterForm;
     QPointer<TInviteForm> InviteForm;
+    // The administration console's black-list page for a user, and the banner editor of a room; the "Ban" and
+    // "Room Banner" entries appear once the windows that own these register them.
+    std::function<void(const QByteArray& nick)> BanUser;
+    std::function<void(const QByteArray& group, const QByteArray& room)> EditRoomBanner;
     // Whether the room windows are shown when created (tests keep them hidden).
     bool ShowWindows = true;
 };

@@ -2,6 +2,7 @@
 
 #include "contacts/ChatStyleFile.h"
 #include "contacts/ChatView.h"
+#include "contacts/EncodingMenu.h"
 #include "contacts/Contacts.h"
 #include "contacts/PictureQueue.h"
 #include "contacts/SafeHtml.h"
@@ -11,14 +12,20 @@
 #include "net/Command.h"
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
+#include "formats/LineFile.h"
 #include "platform/AppPaths.h"
 #include "platform/Timer.h"
+#include "platform/WindowPlacement.h"
+#include "rooms/CustomColours.h"
+#include "rooms/PaintLines.h"
 #include "rooms/RoomModeration.h"
 #include "rooms/RoomText.h"
 #include "rooms/RoomUserDelegate.h"
+#include "rooms/Rooms.h"
 #include "rooms/RoomUserList.h"
 #include "rooms/SmilePanel.h"
 #include "session/Dialogs.h"
+#include "session/Skin.h"
 #include "session/TDM.h"
 
 #include <QApplication>
@@ -30,6 +37,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
+#include <QSaveFile>
+#include <QFileInfo>
 #include <QFontComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -39,6 +49,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -118,7 +129,15 @@ TChatForm::~TChatForm() {
 void TChatForm::buildUi() {
     m_view = new contacts::ChatView(this);
     m_view->setObjectName("ChMemo");
-    m_view->ImageRequest = [this](const QUrl& url) { return m_pictures->Request(url); };
+    m_view->ImageRequest = [this](const QUrl& url) -> QVariant {
+        if (!url.isLocalFile()) return m_pictures->Request(url);
+        // Received drawings only; a local path a line names is never read.
+        if (!IsTempPictureSource(url.fileName())) return {};
+        const QString path = AppPaths::PathIn(m_dm.AppDir, "Data/Temp/" + url.fileName());
+        QImage image;
+        if (QFileInfo(path).size() > 0) image.load(path);
+        return image.isNull() ? QVariant() : QVariant(image);
+    };
     connect(m_pictures, &contacts::PictureQueue::Ready, m_view, &contacts::ChatView::DeliverImage);
     connect(m_view, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
         if (contacts::IsOpenableAddress(url.toEncoded())) QDesktopServices::openUrl(url);
@@ -126,15 +145,11 @@ void TChatForm::buildUi() {
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu(this);
-        menu.addAction("&Clear My Text Chat", this, &TChatForm::ClearChat);
+        menu.setObjectName("PopupMenu2");
+        menu.addAction("&Clear My Text Chat", this, &TChatForm::ClearMyTextChat);
         menu.addAction("Select &All", m_view, &QTextBrowser::selectAll);
-        menu.addAction("C&opy", this, [this] {
-            if (m_view->textCursor().hasSelection())
-                QApplication::clipboard()->setText(
-                    m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
-            m_view->ScrollToBottom();
-            m_sendBox->setFocus();
-        });
+        menu.addAction("C&opy", this, &TChatForm::CopySelection);
+        menu.addMenu(contacts::EncodingMenu(&menu, m_view->Charset(), [this](int n) { SetViewCharset(n); }));
         menu.exec(m_view->mapToGlobal(pos));
     });
 
@@ -142,6 +157,18 @@ void TChatForm::buildUi() {
     m_sendBox->setObjectName("SendMemo");
     m_sendBox->installEventFilter(this);
     m_sendBox->setMaximumHeight(70);
+    m_sendBox->setMinimumHeight(25);
+    m_view->setMinimumHeight(30);
+    m_sendBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_sendBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.setObjectName("SendPopup");
+        menu.addAction("C&opy", m_sendBox, &QPlainTextEdit::copy);
+        menu.addAction("Paste", m_sendBox, &QPlainTextEdit::paste);
+        menu.addAction("Cut", m_sendBox, &QPlainTextEdit::cut);
+        menu.addMenu(contacts::EncodingMenu(&menu, m_sendCharset, [this](int n) { SetSendCharset(n); }));
+        menu.exec(m_sendBox->mapToGlobal(pos));
+    });
 
     auto* send = new QPushButton("Send", this);
     send->setObjectName("SendButton");
@@ -180,7 +207,7 @@ void TChatForm::buildUi() {
     connect(textColour, &QPushButton::clicked, this, [this] {
         const QColor c = QColorDialog::getColor(FromWinColour(m_style.colour), this);
         if (!c.isValid()) return;
-        m_style.colour = quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16;
+        m_style.colour = WinColourOf(c);
         applySendFont();
         WriteConfig();
     });
@@ -192,10 +219,8 @@ void TChatForm::buildUi() {
         WriteConfig();
     });
     auto* nameColour = new QPushButton("Select My Color", this);
-    connect(nameColour, &QPushButton::clicked, this, [this] {
-        const QColor c = QColorDialog::getColor(QColor(QString::fromLatin1(m_nameColor)), this);
-        if (c.isValid()) ChooseNameColour(c);
-    });
+    connect(nameColour, &QPushButton::clicked, this, &TChatForm::SelectMyColor);
+    PickColour = [this](const QColor& initial) { return QColorDialog::getColor(initial, this); };
 
     m_userView = new QListView(this);
     m_userView->setObjectName("VTS");
@@ -224,6 +249,7 @@ void TChatForm::buildUi() {
     rightLayout->addWidget(m_userView);
     rightLayout->addWidget(refresh);
     right->setMinimumWidth(185);
+    m_rightPanel = right;
 
     auto* left = new QWidget(this);
     auto* leftLayout = new QVBoxLayout(left);
@@ -298,6 +324,10 @@ void TChatForm::setUp() {
         m_smileyButton->hide();
     }
     m_setupPending = false;
+    session::ApplySkin(this, m_dm);
+    session::ApplyListImage(m_userView, m_dm);
+    m_sendBox->setStyleSheet("background: " + contacts::SkinColor(m_dm.Skin.EditColor).name() + ";");
+    if (!m_dm.FontName.isEmpty()) m_view->document()->setDefaultFont(QFont(FromAnsi(m_dm.FontName)));
     m_setupGuard = true;
     m_style = contacts::TextStyle{};
     m_style.bold = true;
@@ -319,24 +349,20 @@ void TChatForm::setUp() {
     m_fontBox->setCurrentFont(QFont(FromAnsi(m_style.face)));
     m_style.face = m_style.face.trimmed().isEmpty() ? QByteArray("Tahoma") : m_style.face;
     applySendFont();
+
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    const QRect workArea = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), screenSize);
+    setMaximumSize(screenSize);
+    setGeometry(platform::FitToScreen(geometry(), screenSize, workArea));
+    m_dm.SendCmd("GetBanner", {"0", m_formName, m_room});
+
     m_view->SetCharset(contacts::ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/ChatCharset.dat")));
+    m_sendCharset = contacts::ReadCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/SendCharset.dat"));
 
     // Position and size from the last session when the file has them.
-    QFile geometry(AppPaths::PathIn(m_dm.AppDir, "Data/chatform.dat"));
-    if (geometry.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = geometry.readAll().split('\n');
-        if (lines.size() >= 4) {
-            bool ok = false;
-            int top = lines[0].trimmed().toInt(&ok);
-            if (!ok) top = y();
-            int leftPos = lines[1].trimmed().toInt(&ok);
-            if (!ok) leftPos = x();
-            const int w = lines[2].trimmed().toInt(&ok);
-            const int h = lines[3].trimmed().toInt(&ok);
-            move(std::max(0, leftPos), std::max(0, top));
-            if (w > 0 && h > 0) resize(w, h);
-        }
-    }
+    if (const auto lines = formats::ReadLines(AppPaths::PathIn(m_dm.AppDir, "Data/chatform.dat")))
+        setGeometry(platform::RestoreGeometryLines(geometry(), *lines, screenSize));
     m_sendBox->setFocus();
     m_setupGuard = false;
 }
@@ -382,6 +408,20 @@ void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool
     m_view->ScrollToBottom();
 }
 
+void TChatForm::AddPaintLine(const QByteArray& user, const QByteArray& html, const QByteArray& picture) {
+    Q_UNUSED(user)
+    const QString tempDir = AppPaths::PathIn(m_dm.AppDir, "Data/Temp");
+    QDir().mkpath(tempDir);
+    const QString path = tempDir + '/' + UniquePictureName(tempDir, now()) + ".gif";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(net::UnescapeField(picture)) < 0 || !file.commit()) return;
+    const QByteArray line = PaintLineHtml(contacts::FilterMessageHtml(html, *m_policy), path);
+    m_history.append(line);
+    if (m_history.size() > MaxHistory) m_history.removeFirst();
+    m_view->AppendLine(line);
+    m_view->ScrollToBottom();
+}
+
 void TChatForm::AddSystemLine(const QByteArray& user, const char* event) {
     const int row = UserTable.Find("Name", user, Qt::CaseInsensitive);
     const QByteArray name = row >= 0 ? UserTable.ValueAt(row, "Name") : user;
@@ -391,6 +431,31 @@ void TChatForm::AddSystemLine(const QByteArray& user, const char* event) {
 void TChatForm::ClearChat() {
     m_history.clear();
     m_view->Reload({});
+}
+
+void TChatForm::ClearMyTextChat() {
+    m_history.clear();
+    m_view->setStyleSheet("background: " + contacts::SkinColor(m_dm.Skin.EditColor).name() + ";");
+    m_view->Reload({QByteArray()});
+}
+
+void TChatForm::CopySelection() {
+    if (m_view->textCursor().hasSelection())
+        QApplication::clipboard()->setText(m_view->textCursor().selectedText().replace(QChar(0x2029), '\n'));
+    reloadView(); // drops the selection
+    m_sendBox->setFocus();
+}
+
+void TChatForm::SetViewCharset(int charset) {
+    m_view->SetCharset(charset);
+    contacts::WriteCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/ChatCharset.dat"), charset);
+    reloadView();
+}
+
+void TChatForm::SetSendCharset(int charset) {
+    m_sendCharset = charset;
+    contacts::WriteCharsetFile(AppPaths::PathIn(m_dm.AppDir, "Data/SendCharset.dat"), charset);
+    reloadView();
 }
 
 void TChatForm::reloadView() {
@@ -440,10 +505,11 @@ void TChatForm::SetSendBoxText(const QString& text) {
 }
 
 void TChatForm::SendText() {
-    QByteArray typed = ToAnsi(m_sendBox->toPlainText());
+    const QByteArray typed = contacts::EncodeWithCharset(m_sendBox->toPlainText(), m_sendCharset);
     const RoomLine line =
         ComposeRoomLine(typed, m_style, m_nameColor, m_dm.OwnNick, m_dm.RestrictNoText, connected());
-    if (FromAnsi(line.sendBox) != m_sendBox->toPlainText()) m_sendBox->setPlainText(FromAnsi(line.sendBox));
+    const QString box = contacts::DecodeWithCharset(line.sendBox, m_sendCharset);
+    if (box != m_sendBox->toPlainText()) m_sendBox->setPlainText(box);
     if (line.sent) m_dm.SendCmd("ChatMsg", {m_room, m_dm.OwnNick, line.html});
     m_sendBox->moveCursor(QTextCursor::End);
     m_sendBox->setFocus();
@@ -475,10 +541,24 @@ void TChatForm::InsertSmiley(int picture) {
     m_sendBox->moveCursor(QTextCursor::End);
 }
 
+void TChatForm::SelectMyColor() {
+    const QString path = AppPaths::PathIn(m_dm.AppDir, "Data/customcolor.dat");
+    const QColor current(QString::fromLatin1(m_nameColor));
+    const QList<quint32> custom = WithCurrentColour(LoadCustomColours(path), WinColourOf(current));
+    for (int i = 0; i < CustomColourSlots; ++i)
+        QColorDialog::setCustomColor(i, i < custom.size() ? FromWinColour(custom[i]) : QColor(Qt::white));
+    const QColor chosen = PickColour(current);
+    if (!chosen.isValid()) return;
+    ChooseNameColour(chosen);
+    QList<quint32> kept;
+    for (int i = 0; i < CustomColourSlots; ++i) kept.append(WinColourOf(QColorDialog::customColor(i)));
+    SaveCustomColours(path, kept);
+}
+
 void TChatForm::ChooseNameColour(const QColor& chosen) {
     const QColor background = m_view->palette().color(QPalette::Base);
     const QColor c = LegibleNameColour(chosen, background);
-    m_nameColor = contacts::ColorText(quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16);
+    m_nameColor = contacts::ColorText(WinColourOf(c));
     WriteConfig();
 }
 
@@ -518,6 +598,12 @@ bool TChatForm::eventFilter(QObject* watched, QEvent* event) {
         if (!key->text().isEmpty()) SendBoxKeyTyped();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TChatForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The user list may take at most half the window.
+    m_rightPanel->setMaximumWidth(std::max(m_rightPanel->minimumWidth(), width() / 2));
 }
 
 void TChatForm::keyPressEvent(QKeyEvent* event) {
@@ -561,10 +647,9 @@ void TChatForm::sendLeaveMessages() {
 void TChatForm::unregister() {
     if (m_left) return;
     m_left = true;
-    QFile geometry(AppPaths::PathIn(m_dm.AppDir, "Data/chatform.dat"));
-    if (geometry.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        geometry.write(QByteArray::number(y()) + "\r\n" + QByteArray::number(x()) + "\r\n" +
-                       QByteArray::number(width()) + "\r\n" + QByteArray::number(height()) + "\r\n");
+    QFile geometryFile(AppPaths::PathIn(m_dm.AppDir, "Data/chatform.dat"));
+    if (geometryFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        geometryFile.write(platform::GeometryLines(geometry()));
     if (PublishingCam) m_dm.SendCmd("VCapOFF", {m_dm.OwnNick, m_room});
     m_dm.SendCmd("ExitRoom", {m_dm.OwnNick, m_group, m_room});
     const int row = m_dm.ChatFormTable.Find("FormName", m_formName, Qt::CaseSensitive);
@@ -642,6 +727,7 @@ ChatMenuState TChatForm::MenuState() const {
     s.sendEntries = !self;
     s.adminsPack = m_dm.UserType == "2" || m_dm.UserType == "3" || m_owner;
     s.ban = m_dm.UserType == "3" && !m_owner;
+    s.roomBanner = m_dm.UserType == "2" || m_dm.UserType == "3" || (m_owner && m_dm.UserType == "1");
     s.addContact = !self && !inOnline && !inOffline;
     s.deleteContact = (inOnline && !self) || inOffline;
     s.addBlock = !self && !blocked;
@@ -663,13 +749,18 @@ void TChatForm::Kick() {
                          });
 }
 
+void TChatForm::Ban() {
+    const bool self = m_target.compare(m_dm.OwnNick, Qt::CaseInsensitive) == 0;
+    if (!MayRestrict(m_dm.UserType, m_owner, m_targetType, self) || !Ui().BanUser) {
+        session::ShowMessage(session::DialogKind::Warning, "Cannot ban this user.");
+        return;
+    }
+    Ui().BanUser(m_target);
+}
+
 void TChatForm::RestrictTarget(int position, bool set) {
     if (!connected()) return;
-    if (set) {
-        const bool self = m_target.compare(m_dm.OwnNick, Qt::CaseInsensitive) == 0;
-        Q_UNUSED(self)
-        if (!IsModeratorHere() || IsProtected(m_targetType)) return;
-    }
+    if (set && (!IsModeratorHere() || IsProtected(m_targetType))) return;
     const QByteArray flags = m_targetFlags[0] + m_targetFlags[1] + m_targetFlags[2] + m_targetFlags[3];
     m_dm.SendCmd("SetRDot", {m_target, RedDotFlags(flags, RedDot(position), set), m_room});
 }
@@ -718,6 +809,7 @@ void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) 
     if (s.adminsPack) {
         QMenu* admins = menu.addMenu("Admins Pack");
         admins->addAction("Kick", this, &TChatForm::Kick);
+        if (s.ban && Ui().BanUser) admins->addAction("Ban", this, &TChatForm::Ban);
         admins->addAction("No text", this, [this] { RestrictTarget(0, true); });
         admins->addAction("No video", this, [this] { RestrictTarget(1, true); });
         admins->addAction("No voice", this, [this] { RestrictTarget(2, true); });
@@ -725,6 +817,8 @@ void TChatForm::showUserMenu(const QPoint& globalPos, const QModelIndex& index) 
         admins->addAction("Allow video", this, [this] { RestrictTarget(1, false); });
         admins->addAction("Allow voice", this, [this] { RestrictTarget(2, false); });
         admins->addAction("Clear Text Chat", this, &TChatForm::ClearTextChatForAll);
+        if (s.roomBanner && Ui().EditRoomBanner)
+            admins->addAction("Room Banner", this, [this] { Ui().EditRoomBanner(m_group, m_room); });
         admins->addAction("Close Room", this, &TChatForm::CloseRoomForAll);
     }
     if (s.addContact)

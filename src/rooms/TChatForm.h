@@ -44,6 +44,7 @@ struct ChatMenuState {
     bool sendEntries = false; // "Send Message", "Send Voicemail", "Send File..."
     bool adminsPack = false;
     bool ban = false;
+    bool roomBanner = false;
     bool addContact = false;
     bool deleteContact = false;
     bool addBlock = false;
@@ -85,11 +86,19 @@ public:
 
     // ---- operations the dispatcher calls
     void AddChatLine(const QByteArray& user, const QByteArray& html, bool smileys);
+    // A drawing sent to the room: the sender's name label and the picture (field-escaped bytes), kept in a file.
+    void AddPaintLine(const QByteArray& user, const QByteArray& html, const QByteArray& picture);
     void AddSystemLine(const QByteArray& user, const char* event);
     void SetTyping(const QByteArray& user, bool stopped);
     void SetStatusText(const QString& text);
     QString StatusText() const;
     void ClearChat();
+    // "&Clear My Text Chat": this window only, back to the skin's background.
+    void ClearMyTextChat();
+    void CopySelection();
+    void SetViewCharset(int charset);
+    void SetSendCharset(int charset);
+    int SendCharset() const { return m_sendCharset; }
     // Runs the set-up again (re-join) and refreshes the user list.
     void Rejoin();
     void RefButClick();
@@ -109,6 +118,10 @@ public:
     SmilePanel* SmilePanelWidget() const { return m_smilePanel; }
     contacts::TextStyle& Style() { return m_style; }
     QByteArray NameColor() const { return m_nameColor; }
+    // "Select My Color": the colour dialog with the custom colours of "Data/customcolor.dat" and the current name
+    // colour; PickColour shows the dialog (tests answer it).
+    void SelectMyColor();
+    std::function<QColor(const QColor& initial)> PickColour;
     // Applies a colour chosen for the own name (made legible on the chat background) and saves the style.
     void ChooseNameColour(const QColor& chosen);
     void WriteConfig() const;
@@ -128,6 +141,8 @@ public:
     ChatMenuState MenuState() const;
     bool IsModeratorHere() const;
     void Kick();
+    // "Ban": hands a target this user may ban to the administration console's black list.
+    void Ban();
     void RestrictTarget(int position, bool set); // 0 text, 1 video, 2 voice
     void ClearTextChatForAll();
     void CloseRoomForAll();
@@ -148,6 +163,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildUi();
@@ -174,6 +190,7 @@ private:
     QSet<QByteArray> m_userKeys;
     contacts::TextStyle m_style;
     QByteArray m_nameColor = "#000000";
+    int m_sendCharset = 1; // the code page typed text goes out in
     bool m_camsOnTop = false;
     contacts::TypingNotices m_typing;
     contacts::TypingSender m_typingSender;
@@ -182,6 +199,7 @@ private:
     contacts::ChatView* m_view = nullptr;
     QPlainTextEdit* m_sendBox = nullptr;
     QListView* m_userView = nullptr;
+    QWidget* m_rightPanel = nullptr;
     RoomUserList* m_users = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_smileyButton = nullptr;

@@ -2,6 +2,7 @@
 
 #include "net/Command.h"
 #include "net/TBBClient.h"
+#include "platform/WindowPlacement.h"
 #include "rooms/ColourItems.h"
 #include "rooms/Rooms.h"
 #include "rooms/TChatForm.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -163,6 +165,8 @@ void TListForm::showEvent(QShowEvent* event) {
     GroupsTable.Clear();
     GroupsGrid->setRowCount(0);
     m_dm.SendCmd("GetGroups", {m_dm.OwnNick});
+    if (const QScreen* screen = this->screen())
+        setGeometry(platform::KeepInsideWorkArea(geometry(), screen->availableGeometry()));
     InvBox->setVisible(m_dm.UserType == "3" || m_dm.UserType == "2");
 }
 

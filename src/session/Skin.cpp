@@ -2,7 +2,10 @@
 
 #include "session/TDM.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QImage>
+#include <QPalette>
 #include <QWidget>
 
 namespace korvex::session {
@@ -80,6 +83,15 @@ void ApplySkin(QWidget* window, const TDM& dm) {
     if (window->objectName().isEmpty()) window->setObjectName("korvexWindow");
     window->setStyleSheet(SkinStyleSheet(dm.Skin, dm.FontName, dm.LabelFontSize, dm.ButtonFontSize,
                                          dm.EditFontSize, dm.TitleFontSize));
+}
+
+void ApplyListImage(QAbstractScrollArea* list, const TDM& dm) {
+    if (dm.Skin.ListImage.isEmpty()) return;
+    const QImage image = QImage::fromData(dm.Skin.ListImage);
+    if (image.isNull()) return;
+    QPalette pal = list->viewport()->palette();
+    pal.setBrush(QPalette::Base, QBrush(image));
+    list->viewport()->setPalette(pal);
 }
 
 void ApplySkinToAll(const TDM& dm) {

@@ -3,6 +3,7 @@
 #include "../session/SessionFixture.h"
 #include "contacts/ChatView.h"
 #include "net/TBBClient.h"
+#include "platform/AppPaths.h"
 #include "rooms/RoomUserList.h"
 #include "rooms/Rooms.h"
 #include "rooms/TChatForm.h"
@@ -10,7 +11,11 @@
 #include "rooms/TListForm.h"
 #include "rooms/TNewRForm.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -163,8 +168,6 @@ TEST_F(RoomWindowTest, ReceivedLinesAreFilteredAndHistoryIsBounded) {
     EXPECT_FALSE(f->History()[0].contains("javascript:"));
     EXPECT_FALSE(f->History()[0].contains("onclick"));
     EXPECT_FALSE(f->History()[0].contains("<script>"));
-    In("ChatMsg", {"Lounge", "bob", "<b>bob: </b>pic", "DATA"}); // a picture line is not shown as text
-    EXPECT_EQ(f->History().size(), 1);
 
     for (int i = 0; i < 1000; ++i)
         f->AddChatLine("bob", "line " + QByteArray::number(i), false);
@@ -175,6 +178,39 @@ TEST_F(RoomWindowTest, ReceivedLinesAreFilteredAndHistoryIsBounded) {
 
     In("ClearChat", {"Lounge"});
     EXPECT_TRUE(f->History().isEmpty());
+}
+
+TEST_F(RoomWindowTest, ReceivedDrawingsKeepTheirOwnFiles) {
+    TChatForm* f = Join("Lounge");
+    QImage drawing(16, 8, QImage::Format_RGB32);
+    drawing.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    drawing.save(&buffer, "PNG");
+    const QByteArray label = "<font size=\"3\" color=\"#000000\"><b>bob: </b></font>";
+    // Two drawings within one second: the second must not replace the file the first line shows.
+    In("ChatMsg", {"Lounge", "bob", label, net::EscapeField(png)});
+    In("ChatMsg", {"Lounge", "bob", label + "<script>x</script>", net::EscapeField(png)});
+    const QString temp = platform::AppPaths::PathIn(dm->AppDir, "Data/Temp");
+    const QStringList files = QDir(temp).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 2);
+    ASSERT_EQ(f->History().size(), 2);
+    QStringList shown; // the file each line shows
+    for (const QByteArray& line : f->History())
+        for (const QString& file : files)
+            if (line.contains("/Data/Temp/" + file.toLatin1() + "\"")) shown.append(file);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_NE(shown[0], shown[1]);
+    EXPECT_FALSE(f->History()[1].contains("<script>"));
+    EXPECT_EQ(ReadAppFile("Data/Temp/" + shown[0]), png); // the field escapes undone
+
+    // The view shows a drawing from its file, and never reads a local file outside the drawings' folder.
+    const QUrl own = QUrl::fromLocalFile(temp + "/" + files[1]);
+    EXPECT_EQ(f->View()->ImageRequest(own).value<QImage>().size(), QSize(16, 8));
+    WriteAppFile("secret.gif", png);
+    EXPECT_TRUE(f->View()->ImageRequest(QUrl::fromLocalFile(dm->AppDir + "/secret.gif")).isNull());
+    EXPECT_TRUE(f->View()->ImageRequest(QUrl("file:///etc/passwd")).isNull());
 }
 
 TEST_F(RoomWindowTest, TypingIndicator) {
@@ -246,6 +282,47 @@ TEST_F(RoomWindowTest, StyleFileAndNameColour) {
     g->show();
     EXPECT_EQ(g->Style().size, "3");
     EXPECT_EQ(g->Style().face, "Arial");
+}
+
+TEST_F(RoomWindowTest, EncodingsAndCustomColours) {
+    TChatForm* f = Join("Lounge");
+    f->show();
+    const auto banner = Sent("GetBanner"); // the set-up asks for the room's banner
+    EXPECT_EQ(banner.field(1), "0");
+    EXPECT_EQ(banner.field(2), f->FormName());
+    EXPECT_EQ(banner.field(3), "Lounge");
+
+    // The send box's character set decides the code page of what goes out; both choices are kept.
+    f->SetSendCharset(204);
+    f->SetSendBoxText(QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82")); // "Privet" in Cyrillic
+    f->SendText();
+    EXPECT_TRUE(Sent("ChatMsg").field(3).contains("\xCF\xF0\xE8\xE2\xE5\xF2"));
+    f->SetViewCharset(161);
+    EXPECT_EQ(ReadAppFile("Data/SendCharset.dat").trimmed(), "204");
+    EXPECT_EQ(ReadAppFile("Data/ChatCharset.dat").trimmed(), "161");
+    f->Leave();
+    TChatForm* g = Join("Quiet");
+    g->show();
+    EXPECT_EQ(g->SendCharset(), 204);
+    EXPECT_EQ(g->View()->Charset(), 161);
+
+    // "Select My Color": the stored custom colours and the current name colour are offered; what the dialog
+    // holds afterwards is stored. A cancelled dialog changes nothing.
+    WriteAppFile("Data/customcolor.dat", "255\r\nnot a colour\r\n65280\r\n");
+    QList<QColor> offered;
+    g->PickColour = [&offered](const QColor& initial) {
+        offered = {initial, QColorDialog::customColor(0), QColorDialog::customColor(1),
+                   QColorDialog::customColor(2)};
+        QColorDialog::setCustomColor(3, QColor(0, 0, 255));
+        return QColor(0x33, 0x66, 0x99);
+    };
+    g->SelectMyColor();
+    EXPECT_EQ(offered, (QList<QColor>{Qt::black, Qt::black, Qt::red, QColor(0, 255, 0)}));
+    EXPECT_EQ(g->NameColor(), "#336699");
+    EXPECT_TRUE(ReadAppFile("Data/customcolor.dat").startsWith("0\r\n255\r\n65280\r\n16711680\r\n"));
+    g->PickColour = [](const QColor&) { return QColor(); };
+    g->SelectMyColor();
+    EXPECT_EQ(g->NameColor(), "#336699");
 }
 
 TEST_F(RoomWindowTest, RemovalFromRoomsClosesWindowsAndTellsTheUser) {
@@ -327,6 +404,34 @@ TEST_F(RoomWindowTest, ModerationRightsAndRedDots) {
     f->RestrictTarget(0, true); // protected: nothing
     Settle();
     EXPECT_EQ(server.Count("SetRDot"), 3);
+
+    // "Ban" hands an unprotected other user to the administration console; everyone else gets the warning.
+    QList<QByteArray> banned;
+    rooms::Ui().BanUser = [&banned](const QByteArray& nick) { banned.append(nick); };
+    for (const KickCase& k : {KickCase{"mod", false}, KickCase{"alice", false}, KickCase{"bob", true}}) {
+        dialogs.shown.clear();
+        ASSERT_TRUE(f->SetTarget(k.target));
+        f->Ban();
+        EXPECT_EQ(dialogs.Texts().contains("Cannot ban this user."), !k.allowed) << k.target;
+    }
+    rooms::Ui().BanUser = nullptr;
+    EXPECT_EQ(banned, QList<QByteArray>{"bob"});
+
+    // "Room Banner": staff, and owners who pay.
+    struct BannerCase {
+        const char* type;
+        bool owner;
+        bool shown;
+    };
+    for (const BannerCase& b : {BannerCase{"0", true, false}, BannerCase{"1", true, true},
+                                BannerCase{"1", false, false}, BannerCase{"2", false, true},
+                                BannerCase{"3", false, true}}) {
+        dm->UserType = b.type;
+        f->SetOwner(b.owner);
+        EXPECT_EQ(f->MenuState().roomBanner, b.shown) << b.type << b.owner;
+    }
+    dm->UserType = "3";
+    f->SetOwner(false);
 
     EXPECT_FALSE(f->SetTarget("nobody"));
     ASSERT_TRUE(f->SetTarget("alice"));
