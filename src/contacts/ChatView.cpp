@@ -2,6 +2,7 @@
 
 #include "session/TDM.h"
 
+#include <QImage>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -100,11 +101,32 @@ void ChatView::DeliverImage(const QUrl& url, const QImage& image) {
     document()->markContentsDirty(0, document()->characterCount());
 }
 
+namespace {
+
+// What a picture that is not there (yet) shows: the mark Qt's layout draws for a missing picture.
+const QImage& missingPicture() {
+    static const QImage picture = [] {
+        QImage mark(QStringLiteral(":/qt-project.org/styles/commonstyle/images/file-16.png"));
+        if (mark.isNull()) {
+            mark = QImage(16, 16, QImage::Format_ARGB32_Premultiplied);
+            mark.fill(Qt::transparent);
+        }
+        return mark;
+    }();
+    return picture;
+}
+
+} // namespace
+
 QVariant ChatView::loadResource(int type, const QUrl& name) {
     // Only pictures are ever fetched for a view, and only through the owner's rules: never a style sheet,
     // never a file the message names directly.
     if (type != QTextDocument::ImageResource || !ImageRequest) return {};
-    return ImageRequest(name);
+    const QVariant picture = ImageRequest(name);
+    if (!picture.isNull()) return picture;
+    // Not here now (DeliverImage brings it when it comes). Without an answer the layout would try the source
+    // as a file name of its own, at every layout of every line that shows it.
+    return missingPicture();
 }
 
 } // namespace korvex::contacts
