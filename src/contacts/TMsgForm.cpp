@@ -177,6 +177,7 @@ void TMsgForm::buildUi() {
     SizeBox = new QComboBox(this);
     SizeBox->setToolTip("Font Size");
     SizeBox->addItems({"1", "2", "3", "4"});
+    SizeBox->setMinimumWidth(40);
     ColorButton = tool("Colour", "Font Colour");
     FontBox = new QFontComboBox(this);
     SmileButton = tool(":-)", "Smiles");

@@ -50,6 +50,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -197,6 +198,7 @@ void TChatForm::buildUi() {
     m_sizeBox = new QComboBox(this);
     m_sizeBox->setObjectName("SizeBox");
     m_sizeBox->addItems({"1", "2", "3", "4"});
+    m_sizeBox->setMinimumWidth(40); // the skin's border and arrow leave no room for the digit otherwise
     connect(m_sizeBox, &QComboBox::currentTextChanged, this, [this](const QString& size) {
         m_style.size = size.toLatin1();
         applySendFont();
@@ -346,7 +348,11 @@ void TChatForm::setUp() {
     m_boldButton->setChecked(m_style.bold);
     m_italicButton->setChecked(m_style.italic);
     m_sizeBox->setCurrentText(QString::fromLatin1(m_style.size));
-    m_fontBox->setCurrentFont(QFont(FromAnsi(m_style.face)));
+    {
+        // The box shows the nearest installed font; the stored name is what goes out until the user picks one.
+        const QSignalBlocker keepFace(m_fontBox);
+        m_fontBox->setCurrentFont(QFont(FromAnsi(m_style.face)));
+    }
     m_style.face = m_style.face.trimmed().isEmpty() ? QByteArray("Tahoma") : m_style.face;
     applySendFont();
 

@@ -260,6 +260,9 @@ TEST_F(RoomWindowTest, SendingLinesAndTypingNotices) {
 TEST_F(RoomWindowTest, StyleFileAndNameColour) {
     TChatForm* f = Join("Lounge");
     f->show();
+    f->SetSendBoxText("x");
+    f->SendText(); // the default font goes out even where it is not installed
+    EXPECT_TRUE(Sent("ChatMsg").field(3).contains("face=\"Tahoma\""));
     EXPECT_TRUE(ReadAppFile("Data/chatcolor.dat").isEmpty()); // opening a room writes nothing
     f->Style().size = "3";
     f->Style().colour = 0x0000FF;
@@ -282,6 +285,9 @@ TEST_F(RoomWindowTest, StyleFileAndNameColour) {
     g->show();
     EXPECT_EQ(g->Style().size, "3");
     EXPECT_EQ(g->Style().face, "Arial");
+    g->SetSendBoxText("x");
+    g->SendText();
+    EXPECT_TRUE(Sent("ChatMsg", 2).field(3).contains("face=\"Arial\""));
 }
 
 TEST_F(RoomWindowTest, EncodingsAndCustomColours) {
