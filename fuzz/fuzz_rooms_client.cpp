@@ -28,6 +28,7 @@ korvex::session::TDM* dataModule() {
         auto* d = new korvex::session::TDM;
         d->OwnNick = "alice";
         d->AppDir = QDir::tempPath() + "/korvex-fuzz-rooms/";
+        QDir(d->AppDir).removeRecursively(); // drawings of an earlier run
         korvex::rooms::RegisterRoomHandlers(*d);
         return d;
     }();

@@ -7,12 +7,21 @@
 namespace korvex::rooms {
 
 QString UniquePictureName(const QString& tempDir, const QDateTime& arrival) {
+    // Numbers already given in this second are not tried again: a flood of drawings would otherwise test every
+    // earlier name for each new one.
+    static QString lastBase;
+    static int lastNumber = 0;
     const QString base = arrival.toString(QStringLiteral("yyyyMMddhhmmss"));
+    auto nameOf = [&base](int number) {
+        return number == 1 ? base : base + QLatin1Char('-') + QString::number(number);
+    };
+    int number = base == lastBase ? lastNumber + 1 : 1;
     const QDir dir(tempDir);
-    QString name = base;
-    for (int n = 2; QFileInfo::exists(dir.filePath(name + QStringLiteral(".gif"))); ++n)
-        name = base + QLatin1Char('-') + QString::number(n);
-    return name;
+    while (QFileInfo::exists(dir.filePath(nameOf(number) + QStringLiteral(".gif"))))
+        ++number;
+    lastBase = base;
+    lastNumber = number;
+    return nameOf(number);
 }
 
 QByteArray PaintLineHtml(const QByteArray& label, const QString& picturePath) {
