@@ -22,8 +22,8 @@ QByteArray EncodeCodePage(const QString& text, const char* codePage) {
     const QByteArray substitute = encodeOne(encoder, unmappable);
     if (substitute.isEmpty() || !whole.contains(substitute)) return whole;
 
-    // Rare path: some character was substituted. Encode each one and tell a real mapping onto the substitution
-    // bytes (e.g. U+001A itself) from a character the page lacks.
+    // Rare path: some character was substituted. Encode each one and tell a real mapping onto the
+    // substitution bytes (e.g. U+001A itself) from a character the page lacks.
     QStringDecoder decoder(codePage);
     const QString substituteMeans = decoder.decode(substitute);
     QByteArray out;

@@ -6,8 +6,8 @@
 
 namespace korvex::rooms {
 
-// "Data/customcolor.dat": the colour dialog's custom colours, one Windows colour value (0x00BBGGRR, decimal) per
-// line, at most the dialog's 16 slots. Lines that are not such a value are skipped.
+// "Data/customcolor.dat": the colour dialog's custom colours, one Windows colour value (0x00BBGGRR, decimal)
+// per line, at most the dialog's 16 slots. Lines that are not such a value are skipped.
 constexpr int CustomColourSlots = 16;
 QList<quint32> LoadCustomColours(const QString& path);
 bool SaveCustomColours(const QString& path, const QList<quint32>& colours);

@@ -7,8 +7,8 @@
 namespace korvex::rooms {
 
 QString UniquePictureName(const QString& tempDir, const QDateTime& arrival) {
-    // Numbers already given in this second are not tried again: a flood of drawings would otherwise test every
-    // earlier name for each new one.
+    // Numbers already given in this second are not tried again: a flood of drawings would otherwise test
+    // every earlier name for each new one.
     static QString lastBase;
     static int lastNumber = 0;
     const QString base = arrival.toString(QStringLiteral("yyyyMMddhhmmss"));

@@ -2,17 +2,17 @@
 
 #include "contacts/ChatStyleFile.h"
 #include "contacts/ChatView.h"
-#include "contacts/EncodingMenu.h"
 #include "contacts/Contacts.h"
+#include "contacts/EncodingMenu.h"
 #include "contacts/PictureQueue.h"
 #include "contacts/SafeHtml.h"
 #include "contacts/Smileys.h"
 #include "contacts/UiHelpers.h"
+#include "formats/LineFile.h"
 #include "net/Clock.h"
 #include "net/Command.h"
 #include "net/SendCommand.h"
 #include "net/TBBClient.h"
-#include "formats/LineFile.h"
 #include "platform/AppPaths.h"
 #include "platform/Timer.h"
 #include "platform/WindowPlacement.h"
@@ -21,8 +21,8 @@
 #include "rooms/RoomModeration.h"
 #include "rooms/RoomText.h"
 #include "rooms/RoomUserDelegate.h"
-#include "rooms/Rooms.h"
 #include "rooms/RoomUserList.h"
+#include "rooms/Rooms.h"
 #include "rooms/SmilePanel.h"
 #include "session/Dialogs.h"
 #include "session/Skin.h"
@@ -37,11 +37,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QImage>
-#include <QSaveFile>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -49,6 +48,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -349,7 +349,8 @@ void TChatForm::setUp() {
     m_italicButton->setChecked(m_style.italic);
     m_sizeBox->setCurrentText(QString::fromLatin1(m_style.size));
     {
-        // The box shows the nearest installed font; the stored name is what goes out until the user picks one.
+        // The box shows the nearest installed font; the stored name is what goes out until the user picks
+        // one.
         const QSignalBlocker keepFace(m_fontBox);
         m_fontBox->setCurrentFont(QFont(FromAnsi(m_style.face)));
     }
@@ -420,7 +421,8 @@ void TChatForm::AddPaintLine(const QByteArray& user, const QByteArray& html, con
     QDir().mkpath(tempDir);
     const QString path = tempDir + '/' + UniquePictureName(tempDir, now()) + ".gif";
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(net::UnescapeField(picture)) < 0 || !file.commit()) return;
+    if (!file.open(QIODevice::WriteOnly) || file.write(net::UnescapeField(picture)) < 0 || !file.commit())
+        return;
     const QByteArray line = PaintLineHtml(contacts::FilterMessageHtml(html, *m_policy), path);
     m_history.append(line);
     if (m_history.size() > MaxHistory) m_history.removeFirst();
@@ -557,7 +559,8 @@ void TChatForm::SelectMyColor() {
     if (!chosen.isValid()) return;
     ChooseNameColour(chosen);
     QList<quint32> kept;
-    for (int i = 0; i < CustomColourSlots; ++i) kept.append(WinColourOf(QColorDialog::customColor(i)));
+    for (int i = 0; i < CustomColourSlots; ++i)
+        kept.append(WinColourOf(QColorDialog::customColor(i)));
     SaveCustomColours(path, kept);
 }
 

@@ -86,7 +86,8 @@ public:
 
     // ---- operations the dispatcher calls
     void AddChatLine(const QByteArray& user, const QByteArray& html, bool smileys);
-    // A drawing sent to the room: the sender's name label and the picture (field-escaped bytes), kept in a file.
+    // A drawing sent to the room: the sender's name label and the picture (field-escaped bytes), kept in a
+    // file.
     void AddPaintLine(const QByteArray& user, const QByteArray& html, const QByteArray& picture);
     void AddSystemLine(const QByteArray& user, const char* event);
     void SetTyping(const QByteArray& user, bool stopped);
@@ -118,8 +119,8 @@ public:
     SmilePanel* SmilePanelWidget() const { return m_smilePanel; }
     contacts::TextStyle& Style() { return m_style; }
     QByteArray NameColor() const { return m_nameColor; }
-    // "Select My Color": the colour dialog with the custom colours of "Data/customcolor.dat" and the current name
-    // colour; PickColour shows the dialog (tests answer it).
+    // "Select My Color": the colour dialog with the custom colours of "Data/customcolor.dat" and the current
+    // name colour; PickColour shows the dialog (tests answer it).
     void SelectMyColor();
     std::function<QColor(const QColor& initial)> PickColour;
     // Applies a colour chosen for the own name (made legible on the chat background) and saves the style.

@@ -12,11 +12,11 @@
 #include "rooms/TNewRForm.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QImage>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -300,7 +300,8 @@ TEST_F(RoomWindowTest, EncodingsAndCustomColours) {
 
     // The send box's character set decides the code page of what goes out; both choices are kept.
     f->SetSendCharset(204);
-    f->SetSendBoxText(QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82")); // "Privet" in Cyrillic
+    f->SetSendBoxText(
+        QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82")); // "Privet" in Cyrillic
     f->SendText();
     EXPECT_TRUE(Sent("ChatMsg").field(3).contains("\xCF\xF0\xE8\xE2\xE5\xF2"));
     f->SetViewCharset(161);
@@ -429,9 +430,9 @@ TEST_F(RoomWindowTest, ModerationRightsAndRedDots) {
         bool owner;
         bool shown;
     };
-    for (const BannerCase& b : {BannerCase{"0", true, false}, BannerCase{"1", true, true},
-                                BannerCase{"1", false, false}, BannerCase{"2", false, true},
-                                BannerCase{"3", false, true}}) {
+    for (const BannerCase& b :
+         {BannerCase{"0", true, false}, BannerCase{"1", true, true}, BannerCase{"1", false, false},
+          BannerCase{"2", false, true}, BannerCase{"3", false, true}}) {
         dm->UserType = b.type;
         f->SetOwner(b.owner);
         EXPECT_EQ(f->MenuState().roomBanner, b.shown) << b.type << b.owner;
