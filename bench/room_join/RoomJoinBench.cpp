@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QStringListModel>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <vector>
@@ -43,7 +44,9 @@ std::vector<QByteArray> frames() {
 }
 
 void BM_RoomJoin(benchmark::State& state) {
+    QTemporaryDir home; // the window writes its files there when it closes
     session::TDM dm;
+    dm.AppDir = home.path() + "/";
     dm.OwnNick = "alice";
     rooms::Ui().ShowWindows = false;
     rooms::RegisterRoomHandlers(dm);
