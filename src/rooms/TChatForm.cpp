@@ -86,6 +86,7 @@ TChatForm::TChatForm(session::TDM& dm, const QByteArray& room, const QByteArray&
     setObjectName(QString::fromLatin1(m_formName));
     setWindowTitle(FromAnsi(room));
     setMinimumSize(662, 300);
+    resize(800, 560); // until "Data/chatform.dat" holds the size the user chose
     m_media = dm.ChatFormTable.IsEmpty();
     dm.ChatFormTable.Append({{"FormName", m_formName}, {"Name", room}});
     forms().append(this);
