@@ -413,7 +413,7 @@ void TMsgForm::Send() {
 
 void TMsgForm::ClearMyTextChat() {
     m_history.clear();
-    View->setStyleSheet("background: " + SkinColor(m_dm.Skin.EditColor).name() + ";");
+    View->setStyleSheet(session::EditBackgroundCss(m_dm));
     m_history.append(QByteArray());
     View->Reload(m_history);
 }
@@ -457,7 +457,7 @@ void TMsgForm::saveStyle() {
 void TMsgForm::InitMessageWindow() {
     m_busy = true;
     session::ApplySkin(this, m_dm);
-    View->setStyleSheet("background: " + SkinColor(m_dm.Skin.EditColor).name() + ";");
+    View->setStyleSheet(session::EditBackgroundCss(m_dm));
     if (!m_dm.FontName.isEmpty()) View->document()->setDefaultFont(QFont(session::FromAnsi(m_dm.FontName)));
     SizeBox->setCurrentIndex(2);
     m_style.size = "3";

@@ -1,6 +1,7 @@
 #include "rooms/RoomText.h"
 
 #include "contacts/Smileys.h"
+#include "contacts/UiHelpers.h"
 #include "net/Command.h"
 
 namespace korvex::rooms {
@@ -84,7 +85,7 @@ QColor LegibleNameColour(const QColor& chosen, const QColor& background) {
 }
 
 QColor FromWinColour(quint32 colour) {
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+    return contacts::SkinColor(colour);
 }
 
 quint32 WinColourOf(const QColor& colour) {

@@ -329,7 +329,7 @@ void TChatForm::setUp() {
     m_setupPending = false;
     session::ApplySkin(this, m_dm);
     session::ApplyListImage(m_userView, m_dm);
-    m_sendBox->setStyleSheet("background: " + contacts::SkinColor(m_dm.Skin.EditColor).name() + ";");
+    m_sendBox->setStyleSheet(session::EditBackgroundCss(m_dm));
     if (!m_dm.FontName.isEmpty()) m_view->document()->setDefaultFont(QFont(FromAnsi(m_dm.FontName)));
     m_setupGuard = true;
     m_style = contacts::TextStyle{};
@@ -409,7 +409,10 @@ void TChatForm::AddChatLine(const QByteArray& user, const QByteArray& html, bool
         line = contacts::FilterMessageHtml(line, *m_policy);
         if (m_smileyButton->isEnabled()) line = ExpandLineSmileys(line, *m_smileys);
     }
-    line += "<br> ";
+    appendLine(line + "<br> ");
+}
+
+void TChatForm::appendLine(const QByteArray& line) {
     m_history.append(line);
     if (m_history.size() > MaxHistory) m_history.removeFirst();
     m_view->AppendLine(line);
@@ -424,11 +427,7 @@ void TChatForm::AddPaintLine(const QByteArray& user, const QByteArray& html, con
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(net::UnescapeField(picture)) < 0 || !file.commit())
         return;
-    const QByteArray line = PaintLineHtml(contacts::FilterMessageHtml(html, *m_policy), path);
-    m_history.append(line);
-    if (m_history.size() > MaxHistory) m_history.removeFirst();
-    m_view->AppendLine(line);
-    m_view->ScrollToBottom();
+    appendLine(PaintLineHtml(contacts::FilterMessageHtml(html, *m_policy), path));
 }
 
 void TChatForm::AddSystemLine(const QByteArray& user, const char* event) {
@@ -444,7 +443,7 @@ void TChatForm::ClearChat() {
 
 void TChatForm::ClearMyTextChat() {
     m_history.clear();
-    m_view->setStyleSheet("background: " + contacts::SkinColor(m_dm.Skin.EditColor).name() + ";");
+    m_view->setStyleSheet(session::EditBackgroundCss(m_dm));
     m_view->Reload({QByteArray()});
 }
 

@@ -171,6 +171,8 @@ private:
     void applySendFont();
     void setUp();
     void reloadView();
+    // Adds a finished line to the history (at most MaxHistory) and to the view.
+    void appendLine(const QByteArray& line);
     void rebuildTyping();
     void sendLeaveMessages();
     void unregister();

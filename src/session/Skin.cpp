@@ -85,6 +85,10 @@ void ApplySkin(QWidget* window, const TDM& dm) {
                                          dm.EditFontSize, dm.TitleFontSize));
 }
 
+QString EditBackgroundCss(const TDM& dm) {
+    return "background: " + ColorCss(dm.Skin.EditColor) + ";";
+}
+
 void ApplyListImage(QAbstractScrollArea* list, const TDM& dm) {
     if (dm.Skin.ListImage.isEmpty()) return;
     const QImage image = QImage::fromData(dm.Skin.ListImage);

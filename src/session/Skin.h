@@ -19,6 +19,8 @@ QString SkinStyleSheet(const formats::SkinSettings& skin, const QByteArray& font
 QString ColorCss(uint32_t color);
 // Sets the window's style sheet from the data module's settings; windows run it each time they are shown.
 void ApplySkin(QWidget* window, const TDM& dm);
+// The style sheet that gives a text box the skin's edit colour as its background.
+QString EditBackgroundCss(const TDM& dm);
 // Puts the skin's list picture, when it has one, behind the lines of a list.
 void ApplyListImage(QAbstractScrollArea* list, const TDM& dm);
 // Re-applies the skin to every open top-level window.
